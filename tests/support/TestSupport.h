@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace Tavrin {
+namespace Test {
+
+// Root of this test process's private sandbox: HOME, the XDG directories and every
+// QSettings path point below it, so no test touches the real user's files.
+QString SandboxDir();
+
+// A new empty directory inside the sandbox.
+QString NewTempDir(const QString& hint = QStringLiteral("dir"));
+
+// The helper program that tests start as a separate process.
+QString HelperExecutable();
+
+// Writes bytes to a file, creating its directory; returns false when that fails.
+bool WriteFile(const QString& path, const QByteArray& bytes);
+
+}  // namespace Test
+}  // namespace Tavrin
