@@ -1,0 +1,226 @@
+#include "Tavrin/App/Application/SettingsManager.h"
+
+#include <Tavrin/Util/StringConversion.h>
+
+#include <QStringList>
+
+#include <functional>
+
+namespace Tavrin {
+namespace App {
+
+ISettingsManagerObserver::~ISettingsManagerObserver() = default;
+ISettingsManager::~ISettingsManager() = default;
+
+namespace {
+
+using std::placeholders::_1;
+
+// Maps a registry-style location onto the file of the matching Qt scope store, so that
+// QSettings::setPath redirects it like any other store of that scope.
+QString ResolveStoreLocation(const QString& location, QSettings::Format format)
+{
+    QStringList parts = location.split(QLatin1Char('\\'));
+    const QString root = parts.isEmpty() ? QString() : parts.first().toUpper();
+    QSettings::Scope scope;
+    if (root == QLatin1String("HKEY_LOCAL_MACHINE") || root == QLatin1String("HKLM")) {
+        scope = QSettings::SystemScope;
+    } else if (root == QLatin1String("HKEY_CURRENT_USER") || root == QLatin1String("HKCU")) {
+        scope = QSettings::UserScope;
+    } else {
+        return QString(location).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    }
+    parts.removeFirst();
+    if (!parts.isEmpty() && parts.first().compare(QLatin1String("Software"),
+                                                  Qt::CaseInsensitive) == 0) {
+        parts.removeFirst();
+    }
+    const QString organization = parts.isEmpty() ? QString() : parts.takeFirst();
+    parts.removeAll(QString());
+    const QString application = parts.join(QLatin1Char('/'));
+    return QSettings(format, scope, organization, application).fileName();
+}
+
+QVariant StringVariant(const std::string& value)
+{
+    // The stored text ends at the first NUL byte, as a C string would.
+    return QVariant(QString::fromUtf8(value.c_str()));
+}
+
+QVariant BytesVariant(const std::vector<unsigned char>& value)
+{
+    return QVariant(Util::VectorByteToQByteArray(value));
+}
+
+std::string ToStdString(const QVariant& value)
+{
+    return value.toString().toStdString();
+}
+
+std::vector<unsigned char> ToBytes(const QVariant& value)
+{
+    return Util::QByteArrayToVectorByte(value.toByteArray());
+}
+
+template <typename T, typename Convert>
+boost::optional<T> Previous(const QVariant& old, Convert convert)
+{
+    if (!old.isValid()) {
+        return boost::none;
+    }
+    return convert(old);
+}
+
+}  // namespace
+
+SettingsManager::SettingsManager(const QString& application, const QString& organization)
+    : m_store(organization, application)
+{
+}
+
+SettingsManager::SettingsManager(const QString& fileName, QSettings::Format format)
+    : m_store(ResolveStoreLocation(fileName, format), format)
+{
+}
+
+// Members go in reverse order: the observer list first, then the store, which writes out
+// what is pending.
+SettingsManager::~SettingsManager() = default;
+
+void SettingsManager::RegisterObserver(ISettingsManagerObserver* observer)
+{
+    m_observers.AddHandler(observer);
+}
+
+void SettingsManager::UnregisterObserver(ISettingsManagerObserver* observer)
+{
+    m_observers.RemoveHandler(observer);
+}
+
+void SettingsManager::SetBool(const std::string& key, bool value)
+{
+    QVariant old;
+    if (UpdateValue(key, QVariant(value), old)) {
+        m_observers.Notify(std::bind(&ISettingsManagerObserver::OnBoolChanged, _1, key, value,
+                                     Previous<bool>(old, std::mem_fn(&QVariant::toBool))));
+    }
+}
+
+void SettingsManager::SetInt(const std::string& key, int value)
+{
+    QVariant old;
+    if (UpdateValue(key, QVariant(value), old)) {
+        const auto toInt = [](const QVariant& v) { return v.toInt(); };
+        m_observers.Notify(std::bind(&ISettingsManagerObserver::OnIntChanged, _1, key, value,
+                                     Previous<int>(old, toInt)));
+    }
+}
+
+void SettingsManager::SetString(const std::string& key, const std::string& value)
+{
+    QVariant old;
+    if (UpdateValue(key, StringVariant(value), old)) {
+        m_observers.Notify(std::bind(&ISettingsManagerObserver::OnStringChanged, _1, key, value,
+                                     Previous<std::string>(old, ToStdString)));
+    }
+}
+
+void SettingsManager::SetByteArray(const std::string& key, const std::vector<unsigned char>& value)
+{
+    QVariant old;
+    if (UpdateValue(key, BytesVariant(value), old)) {
+        m_observers.Notify(std::bind(&ISettingsManagerObserver::OnByteArrayChanged, _1, key,
+                                     value, Previous<std::vector<unsigned char>>(old, ToBytes)));
+    }
+}
+
+void SettingsManager::SetInt64(const std::string& key, std::int64_t value)
+{
+    QVariant old;
+    if (UpdateValue(key, QVariant(static_cast<qlonglong>(value)), old)) {
+        const auto toInt64 = [](const QVariant& v) { return std::int64_t{v.toLongLong()}; };
+        m_observers.Notify(std::bind(&ISettingsManagerObserver::OnInt64Changed, _1, key, value,
+                                     Previous<std::int64_t>(old, toInt64)));
+    }
+}
+
+void SettingsManager::SetDouble(const std::string& key, double value)
+{
+    QVariant old;
+    if (UpdateValue(key, QVariant(value), old)) {
+        const auto toDouble = [](const QVariant& v) { return v.toDouble(); };
+        m_observers.Notify(std::bind(&ISettingsManagerObserver::OnDoubleChanged, _1, key, value,
+                                     Previous<double>(old, toDouble)));
+    }
+}
+
+bool SettingsManager::GetBool(const std::string& key, bool defaultValue) const
+{
+    return GetValue(key, QVariant(defaultValue)).toBool();
+}
+
+int SettingsManager::GetInt(const std::string& key, int defaultValue) const
+{
+    return GetValue(key, QVariant(defaultValue)).toInt();
+}
+
+std::string SettingsManager::GetString(const std::string& key,
+                                       const std::string& defaultValue) const
+{
+    return ToStdString(GetValue(key, StringVariant(defaultValue)));
+}
+
+std::vector<unsigned char> SettingsManager::GetByteArray(
+    const std::string& key, const std::vector<unsigned char>& defaultValue) const
+{
+    return ToBytes(GetValue(key, BytesVariant(defaultValue)));
+}
+
+std::int64_t SettingsManager::GetInt64(const std::string& key, std::int64_t defaultValue) const
+{
+    return GetValue(key, QVariant(static_cast<qlonglong>(defaultValue))).toLongLong();
+}
+
+double SettingsManager::GetDouble(const std::string& key, double defaultValue) const
+{
+    return GetValue(key, QVariant(defaultValue)).toDouble();
+}
+
+bool SettingsManager::Contains(const std::string& key) const
+{
+    return m_store.contains(Util::Utf8ToQString(key));
+}
+
+void SettingsManager::Remove(const std::string& key)
+{
+    m_store.remove(Util::Utf8ToQString(key));
+}
+
+QString SettingsManager::GetFileName() const
+{
+    return m_store.fileName();
+}
+
+QVariant SettingsManager::GetValue(const std::string& key, const QVariant& defaultValue) const
+{
+    // QSettings answers an empty key with an invalid variant; the store answers the default.
+    if (key.empty()) {
+        return defaultValue;
+    }
+    return m_store.value(Util::Utf8ToQString(key), defaultValue);
+}
+
+bool SettingsManager::UpdateValue(const std::string& key, const QVariant& newValue,
+                                  QVariant& oldValue)
+{
+    oldValue = GetValue(key, QVariant());
+    // QSettings ignores an empty key; so does the store, without telling anyone.
+    if (key.empty() || newValue == oldValue) {
+        return false;
+    }
+    m_store.setValue(Util::Utf8ToQString(key), newValue);
+    return true;
+}
+
+}  // namespace App
+}  // namespace Tavrin

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <Tavrin/App/Application/EventHandlerList.h>
+#include <Tavrin/App/Application/ISettingsManager.h>
+#include <Tavrin/App/Application/ISettingsManagerObserver.h>
+#include <Tavrin/App/TavrinAppExport.h>
+
+#include <QSettings>
+#include <QString>
+#include <QVariant>
+
+namespace Tavrin {
+namespace App {
+
+// The settings store over QSettings: typed access with defaults, change detection and
+// synchronous notification of observers.
+//
+// Keys go to QSettings unchanged (a "/" opens a group). Values stay pending in QSettings
+// until it flushes on its own and at the latest when the manager is destroyed. Calls on one
+// manager from several threads must be serialised by the caller; observers may register
+// and be notified from any thread.
+class TAVRIN_APP_EXPORT SettingsManager : public ISettingsManager
+{
+public:
+    // The user-scope store of an application of an organization, in Qt's default format.
+    SettingsManager(const QString& application, const QString& organization);
+
+    // The store in a file or location. A registry-style location
+    // "HKEY_LOCAL_MACHINE\SOFTWARE\<organization>\<application>" opens Qt's system-scope
+    // store of that organization and application in the given format,
+    // "HKEY_CURRENT_USER\Software\..." the user-scope one; deeper keys become nested
+    // application names. Any other name is a file path ("\" read as a separator).
+    SettingsManager(const QString& fileName, QSettings::Format format);
+
+    ~SettingsManager() override;
+
+    SettingsManager(const SettingsManager&) = delete;
+    SettingsManager& operator=(const SettingsManager&) = delete;
+
+    void RegisterObserver(ISettingsManagerObserver* observer) override;
+    void UnregisterObserver(ISettingsManagerObserver* observer) override;
+
+    void SetBool(const std::string& key, bool value) override;
+    void SetInt(const std::string& key, int value) override;
+    void SetString(const std::string& key, const std::string& value) override;
+    void SetByteArray(const std::string& key, const std::vector<unsigned char>& value) override;
+    void SetInt64(const std::string& key, std::int64_t value) override;
+    void SetDouble(const std::string& key, double value) override;
+
+    bool GetBool(const std::string& key, bool defaultValue) const override;
+    int GetInt(const std::string& key, int defaultValue) const override;
+    std::string GetString(const std::string& key, const std::string& defaultValue) const override;
+    std::vector<unsigned char> GetByteArray(
+        const std::string& key, const std::vector<unsigned char>& defaultValue) const override;
+    std::int64_t GetInt64(const std::string& key, std::int64_t defaultValue) const override;
+    double GetDouble(const std::string& key, double defaultValue) const override;
+
+    bool Contains(const std::string& key) const override;
+    void Remove(const std::string& key) override;
+
+    // Where the store keeps its values (a file path on this platform).
+    QString GetFileName() const;
+
+private:
+    QVariant GetValue(const std::string& key, const QVariant& defaultValue) const;
+    // Writes when the stored value differs; `oldValue` receives what was stored before
+    // (an invalid variant for an absent key). Returns whether it wrote; an empty key is
+    // never written.
+    bool UpdateValue(const std::string& key, const QVariant& newValue, QVariant& oldValue);
+
+    QSettings m_store;
+    Core::EventHandlerList<ISettingsManagerObserver> m_observers;
+};
+
+}  // namespace App
+}  // namespace Tavrin
