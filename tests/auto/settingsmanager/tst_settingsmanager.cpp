@@ -263,7 +263,8 @@ TEST_F(SettingsManagerTest, InvalidUtf8AndEmptyKeysDoNotBreakTheStore)
 TEST(SettingsManagerFaults, CorruptFileReadsAsAbsentKeysAndIsRepairedByWriting)
 {
     const QString path = Tavrin::Test::NewTempDir(QStringLiteral("corrupt")) + "/bad.ini";
-    QByteArray garbage("\x00\x01[[[\xff\xfe=\n=\n\x80\x81\x82 key = \x00 value\n[]\n", 40);
+    static const char kPrefix[] = "\x00\x01[[[\xff\xfe=\n=\n\x80\x81\x82 key = \x00 value\n[]\n";
+    QByteArray garbage(kPrefix, sizeof(kPrefix) - 1);
     for (int i = 0; i < 4096; ++i) {
         garbage.append(static_cast<char>((i * 131) % 256));
     }

@@ -12,10 +12,15 @@
 namespace Tavrin {
 namespace Core {
 
-// Runs a call at once on the calling thread.
+// Runs a call at once on the calling thread. It takes any callable, a std::function<void()>
+// included, so the synchronous path does not pay for type erasure.
 struct SyncExecutePolicy
 {
-    static void Execute(std::function<void()> call) { call(); }
+    template <typename Call>
+    static void Execute(Call&& call)
+    {
+        call();
+    }
 };
 
 // The observer list that notifying services embed by value.
@@ -64,7 +69,8 @@ public:
         const Snapshot snapshot = TakeSnapshot();
         std::lock_guard<std::recursive_mutex> delivery(m_deliveryLock);
         for (Observer* observer : snapshot) {
-            // Two pointers fit std::function's inline buffer: no allocation per observer.
+            // Two pointers: small enough for std::function's inline buffer, should a policy
+            // take one, so no observer costs an allocation.
             ExecutePolicy::Execute([&callable, observer] { callable(observer); });
         }
     }

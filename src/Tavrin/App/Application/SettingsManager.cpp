@@ -41,6 +41,68 @@ QString ResolveStoreLocation(const QString& location, QSettings::Format format)
     return QSettings(format, scope, organization, application).fileName();
 }
 
+bool IsShortAscii(const std::string& key, std::size_t limit)
+{
+    if (key.size() > limit) {
+        return false;
+    }
+    for (char c : key) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A key for lookups only (value, contains). Short ASCII keys, the usual kind, are widened
+// into a buffer on the stack whose header marks the text static, the way QStringLiteral
+// does: Qt then shares it without counting or freeing, and a read costs no allocation.
+// This is safe only because QSettings keeps nothing of a key it merely looks up; it keeps
+// the keys it writes or removes, so those always go through WriteKey.
+class LookupKey
+{
+public:
+    explicit LookupKey(const std::string& key)
+    {
+        if (!IsShortAscii(key, kInlineSize)) {
+            m_text = Util::Utf8ToQString(key);
+            return;
+        }
+        const int size = static_cast<int>(key.size());
+        for (int i = 0; i < size; ++i) {
+            m_inline.chars[i] = static_cast<ushort>(static_cast<unsigned char>(key[i]));
+        }
+        m_inline.chars[size] = 0;
+        m_inline.header.ref.atomic.storeRelaxed(-1);
+        m_inline.header.size = size;
+        m_inline.header.alloc = 0;
+        m_inline.header.capacityReserved = 0;
+        m_inline.header.offset = reinterpret_cast<const char*>(m_inline.chars) -
+                                 reinterpret_cast<const char*>(&m_inline.header);
+        m_text = QString(QStringDataPtr{&m_inline.header});
+    }
+    LookupKey(const LookupKey&) = delete;
+    LookupKey& operator=(const LookupKey&) = delete;
+
+    const QString& Get() const { return m_text; }
+
+private:
+    static constexpr std::size_t kInlineSize = 96;
+    struct Inline
+    {
+        QStringData header;
+        ushort chars[kInlineSize + 1];
+    };
+
+    Inline m_inline;
+    QString m_text;  // declared last: released before the buffer it may point into
+};
+
+QString WriteKey(const std::string& key)
+{
+    return Util::Utf8ToQString(key);
+}
+
 QVariant StringVariant(const std::string& value)
 {
     // The stored text ends at the first NUL byte, as a C string would.
@@ -188,12 +250,12 @@ double SettingsManager::GetDouble(const std::string& key, double defaultValue) c
 
 bool SettingsManager::Contains(const std::string& key) const
 {
-    return m_store.contains(Util::Utf8ToQString(key));
+    return m_store.contains(LookupKey(key).Get());
 }
 
 void SettingsManager::Remove(const std::string& key)
 {
-    m_store.remove(Util::Utf8ToQString(key));
+    m_store.remove(WriteKey(key));
 }
 
 QString SettingsManager::GetFileName() const
@@ -207,18 +269,22 @@ QVariant SettingsManager::GetValue(const std::string& key, const QVariant& defau
     if (key.empty()) {
         return defaultValue;
     }
-    return m_store.value(Util::Utf8ToQString(key), defaultValue);
+    return m_store.value(LookupKey(key).Get(), defaultValue);
 }
 
 bool SettingsManager::UpdateValue(const std::string& key, const QVariant& newValue,
                                   QVariant& oldValue)
 {
-    oldValue = GetValue(key, QVariant());
     // QSettings ignores an empty key; so does the store, without telling anyone.
-    if (key.empty() || newValue == oldValue) {
+    if (key.empty()) {
+        oldValue = QVariant();
         return false;
     }
-    m_store.setValue(Util::Utf8ToQString(key), newValue);
+    oldValue = m_store.value(LookupKey(key).Get());
+    if (newValue == oldValue) {
+        return false;
+    }
+    m_store.setValue(WriteKey(key), newValue);
     return true;
 }
 
