@@ -2,13 +2,27 @@
 //   tavrin_test_helper sleep <ms>           prints "ready", then sleeps
 //   tavrin_test_helper exit <code>          exits with the code at once
 //   tavrin_test_helper abort                ends abnormally
+//   tavrin_test_helper hold-mutex <ms> <name>...
+//                                           prints "locked" and holds the application mutexes
+//                                           for <ms>, or prints "busy" and exits with 1
+//   tavrin_test_helper qt-fatal <logdir> <text>
+//                                           logs to glog files in <logdir> through the Qt log
+//                                           handler, then calls qFatal(<text>)
 // Every command prints its answer on one line and flushes, so a test can wait for it.
+#include <Tavrin/Util/AppMutexLocker.h>
+#include <Tavrin/Util/QtLogHandler.h>
+
+#include <QtGlobal>
+
+#include <glog/logging.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -23,6 +37,28 @@ void SleepMs(const char* ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(ms)));
 }
 
+int HoldMutex(int argc, char** argv)
+{
+    Tavrin::Util::AppMutexLocker locker(std::vector<std::string>(argv + 3, argv + argc));
+    if (!locker.TryLockAppMutex()) {
+        Say("busy");
+        return 1;
+    }
+    Say("locked");
+    SleepMs(argv[2]);
+    return 0;
+}
+
+int QtFatal(char** argv)
+{
+    FLAGS_log_dir = argv[2];
+    google::InitGoogleLogging("tavrin_test_helper");
+    Tavrin::Util::QtLogHandler::GetInstance().Install();
+    Say("ready");
+    qFatal("%s", argv[3]);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -35,6 +71,12 @@ int main(int argc, char** argv)
     }
     if (command == "exit" && argc > 2) {
         return std::atoi(argv[2]);
+    }
+    if (command == "hold-mutex" && argc > 3) {
+        return HoldMutex(argc, argv);
+    }
+    if (command == "qt-fatal" && argc > 3) {
+        return QtFatal(argv);
     }
     if (command == "abort") {
         std::abort();

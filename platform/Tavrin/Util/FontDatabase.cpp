@@ -1,0 +1,20 @@
+#include "Tavrin/Util/FontDatabase.h"
+
+#include <QFontDatabase>
+
+#include <glog/logging.h>
+
+namespace Tavrin {
+namespace Util {
+
+int FontDatabase::addApplicationFont(const QString& path)
+{
+    const int id = path.isEmpty() ? -1 : QFontDatabase::addApplicationFont(path);
+    if (id < 0) {
+        LOG(WARNING) << "Could not load the font file \"" << path.toStdString() << "\"";
+    }
+    return id;
+}
+
+}  // namespace Util
+}  // namespace Tavrin
