@@ -1,127 +1,148 @@
-#include "TestSupport.h"
-
-#include <Tavrin/Util/FontDatabase.h>
+#include <Tavrin/Core/Version.h>
+#include <Tavrin/Util/AlertBox.h>
+#include <Tavrin/Util/EmailValidator.h>
 #include <Tavrin/Util/SpontaneousDialog.h>
+#include <Tavrin/Util/VersionToString.h>
 #include <Tavrin/Util/WidgetUtils.h>
 
-#include <QDirIterator>
-#include <QFontDatabase>
-#include <QGuiApplication>
+#include <QAbstractButton>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QLabel>
-#include <QScreen>
-#include <QWidget>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <QValidator>
 
-#include <glog/logging.h>
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <mutex>
-#include <string>
-#include <vector>
+#include <map>
 
 using namespace Tavrin::Util;
 
 namespace {
 
-// Collects the glog warnings logged while it exists.
-class WarningCollector : public google::LogSink
+// Receives what QDesktopServices::openUrl would have opened in a browser.
+struct UrlCatcher : QObject
 {
+    Q_OBJECT
 public:
-    WarningCollector() { google::AddLogSink(this); }
-    ~WarningCollector() override { google::RemoveLogSink(this); }
-
-    using google::LogSink::send;
-    void send(google::LogSeverity severity, const char*, const char*, int,
-              const google::LogMessageTime&, const char* message, size_t length) override
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (severity == google::GLOG_WARNING) {
-            warnings.emplace_back(message, length);
-        }
-    }
-
-    std::mutex mutex;
-    std::vector<std::string> warnings;
+    Q_INVOKABLE void Open(const QUrl& url) { opened << url; }
+    QList<QUrl> opened;
 };
 
-QColor TextColor(const QWidget* widget)
+// Runs Exec() and answers the box from inside its event loop, the way a user would.
+template <typename Answer>
+QMessageBox::StandardButton ExecAnswering(AlertBox& box, Answer answer)
 {
-    return widget->palette().color(QPalette::WindowText);
+    QTimer::singleShot(0, &box, answer);
+    QTimer::singleShot(10000, &box, [&box] { box.done(QDialog::Rejected); });  // never hang
+    return box.Exec();
 }
 
 }  // namespace
 
-TEST(SpontaneousDialog, MainWindowIsTheLastOneSetWhileItLives)
+TEST(AlertBox, LevelPicksTheIconThoughQtNumbersTheIconsDifferently)
 {
-    EXPECT_EQ(SpontaneousDialog::GetMainWindow(), nullptr);
-    QWidget first;
-    auto second = std::make_unique<QWidget>();
-    SpontaneousDialog::SetMainWindow(&first);
-    SpontaneousDialog::SetMainWindow(second.get());
-    EXPECT_EQ(SpontaneousDialog::GetMainWindow(), second.get());
-    second.reset();
+    // Level 0 is information; 4 is no level (though Qt's Question).
+    EXPECT_EQ(AlertBox(0, "", "", QMessageBox::Ok).icon(), QMessageBox::Information);
+    EXPECT_EQ(AlertBox(4, "", "", QMessageBox::Ok).icon(), QMessageBox::NoIcon);
+}
+
+TEST(AlertBox, ExecReturnsThePressedStandardButtonOrNoButton)
+{
+    AlertBox box(AlertBox::Question, "Q", "Continue?", QMessageBox::Yes | QMessageBox::Cancel);
+    EXPECT_EQ(ExecAnswering(box, [&] { box.button(QMessageBox::Yes)->click(); }), QMessageBox::Yes);
+    EXPECT_EQ(ExecAnswering(box, [&] { QTest::keyClick(&box, Qt::Key_Escape); }),
+              QMessageBox::Cancel);
+    // Closing is no answer, and an earlier answer must not stick.
+    EXPECT_EQ(ExecAnswering(box, [&] { box.close(); }), QMessageBox::NoButton);
+    auto* doomed = new AlertBox(AlertBox::Critical, "C", "Gone", QMessageBox::Ok);
+    EXPECT_EQ(ExecAnswering(*doomed, [&] { doomed->deleteLater(); }), QMessageBox::NoButton);
+}
+
+TEST(AlertBox, WidthAndLearnMoreLinkOutliveLayoutRebuilds)
+{
+    const QString url = "https://example.com/help?topic=a&lang=en";
+    AlertBox box(AlertBox::Warning, "W", "Short", QMessageBox::Ok);
+    box.SetWidth(600);
+    box.SetLearnMoreLink(url);
+    box.setInformativeText("More");  // QMessageBox builds a new layout, dropping what we added
+    box.show();
+    EXPECT_GE(box.width(), 600);
+    auto* link = box.findChild<QLabel*>("tavrin_alertbox_learnmore");
+    ASSERT_TRUE(link && link->isVisible());
+    EXPECT_GT(link->y(), box.findChild<QLabel*>("qt_msgbox_informativelabel")->y());
+    EXPECT_LT(link->y(), box.findChild<QDialogButtonBox*>()->y());
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("https", &catcher, "Open");
+    emit link->linkActivated(url);
+    QDesktopServices::unsetUrlHandler("https");
+    EXPECT_EQ(catcher.opened, QList<QUrl>{QUrl(url)});
+
+    box.SetWidth(0);
+    box.SetLearnMoreLink(QString());
+    box.hide();
+    box.show();
+    EXPECT_LT(box.width(), 600);
+    EXPECT_EQ(box.findChild<QLabel*>("tavrin_alertbox_learnmore"), nullptr);
+}
+
+TEST(SpontaneousDialog, MainWindowReadsBackAsNullOnceDestroyed)
+{
+    auto* window = new QWidget;
+    SpontaneousDialog::SetMainWindow(window);
+    EXPECT_EQ(SpontaneousDialog::GetMainWindow(), window);
+    delete window;
     EXPECT_EQ(SpontaneousDialog::GetMainWindow(), nullptr);
 }
 
-TEST(WidgetUtils, PositionCentresTheFrameOnTheAvailableScreenArea)
-{
-    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    for (const QSize size : {QSize(200, 100), QSize(301, 151), available.size() * 2}) {
-        QWidget window;
-        window.resize(size);
-        window.show();
-        window.move(GetWidgetPosOnCurrentScreenCenter(window));
-        EXPECT_LE((window.frameGeometry().center() - available.center()).manhattanLength(), 1)
-            << size.width() << "x" << size.height();
-    }
-}
-
-TEST(WidgetUtils, ApplyWidgetStyleMakesPropertySelectorsTakeEffect)
+TEST(WidgetUtils, ApplyWidgetStyleMakesSelectorsOnTheWidgetsOrItsAncestorsPropertyTakeEffect)
 {
     QWidget panel;
-    panel.setObjectName("panel");
     auto* label = new QLabel("status", &panel);
-    auto* inner = new QLabel("detail", &panel);
-    inner->setObjectName("inner");
     panel.setStyleSheet(
         "QLabel[tone=\"alert\"] { color: rgb(255, 0, 0); }"
-        "QLabel[tone=\"calm\"] { color: rgb(0, 0, 255); }"
-        "#panel[state=\"error\"] QLabel#inner { color: rgb(0, 128, 0); }");
+        "QWidget[state=\"error\"] QLabel { color: rgb(0, 0, 255); }");
     panel.show();
-    const QColor plain = TextColor(inner);
-
+    const auto color = [label] { return label->palette().color(QPalette::WindowText); };
     ApplyWidgetStyle(label, "alert", "tone");
-    EXPECT_EQ(TextColor(label), QColor(255, 0, 0));
-    ApplyWidgetStyle(label, "calm", "tone");
-    EXPECT_EQ(TextColor(label), QColor(0, 0, 255));
-    // A rule on an ancestor's property restyles the descendant.
+    EXPECT_EQ(color(), QColor(255, 0, 0));
     ApplyWidgetStyle(&panel, "error", "state");
-    EXPECT_EQ(TextColor(inner), QColor(0, 128, 0));
-    ApplyWidgetStyle(&panel, "fine", "state");
-    EXPECT_EQ(TextColor(inner), plain);
-
+    EXPECT_EQ(color(), QColor(0, 0, 255));
     ApplyWidgetStyle(nullptr, "alert", "tone");
-    ApplyWidgetStyle(inner, "alert", nullptr);
-    EXPECT_FALSE(inner->property("tone").isValid());
 }
 
-TEST(FontDatabase, AddsARealFontAndRefusesOthersWithAWarning)
+TEST(VersionToString, DetailSelectsOrPadsTheNumbersWithinBounds)
 {
-    QDirIterator fonts("/usr/share/fonts", {"*.ttf"}, QDir::Files, QDirIterator::Subdirectories);
-    if (fonts.hasNext()) {
-        const int id = FontDatabase::addApplicationFont(fonts.next());
-        EXPECT_GE(id, 0);
-        EXPECT_FALSE(QFontDatabase::applicationFontFamilies(id).isEmpty());
-        QFontDatabase::removeApplicationFont(id);
-    }
-    const QString bogus = Tavrin::Test::NewTempDir("fonts") + "/bogus.ttf";
-    ASSERT_TRUE(Tavrin::Test::WriteFile(bogus, "this is not a font"));
-
-    WarningCollector collector;
-    EXPECT_EQ(FontDatabase::addApplicationFont(bogus), -1);
-    EXPECT_EQ(FontDatabase::addApplicationFont(bogus + ".missing"), -1);
-    EXPECT_EQ(FontDatabase::addApplicationFont(QString()), -1);
-    std::lock_guard<std::mutex> lock(collector.mutex);
-    ASSERT_EQ(collector.warnings.size(), 3u);
-    EXPECT_NE(collector.warnings[0].find(bogus.toStdString()), std::string::npos);
+    const Tavrin::Core::Version version(14, 5, 7);
+    EXPECT_EQ(VersionToString(version, 0, "."), "14.5.7");
+    EXPECT_EQ(VersionToString(version, 2, "."), "14.5");
+    EXPECT_EQ(VersionToString(version, 5, ", "), "14, 5, 7, 0, 0");
+    // An absurd detail is bounded instead of building a gigantic string.
+    EXPECT_EQ(VersionToString(version, 1 << 30, ".").count('.'), 15);
 }
+
+TEST(EmailValidator, AcceptsAddressesAllowsWhatCanStillBecomeOneAndRejectsTheRest)
+{
+    const std::map<QValidator::State, std::vector<std::string>> cases = {
+        {QValidator::Acceptable,
+         {"first.last+tag@sub.example.co.uk", "a!#$%&'*+/=?^_`{|}~-z@x-y.io", "1@2.de"}},
+        {QValidator::Intermediate,
+         {"", "first.", "user@", "user@example.", "user@sub-", "user@example.123"}},
+        {QValidator::Invalid,
+         {".user@example.com", "us..er@example.com", "user@@example.com", "user name@example.com",
+          "user@-example.com", "user@ex_ample.com", "\xC3\xBC@example.com", "user@example.com ",
+          "user@" + std::string(64, 'a') + ".com"}}};
+    QObject owner;
+    QValidator* validator = GetEmailValidator(&owner);
+    for (const auto& [state, inputs] : cases) {
+        for (const std::string& input : inputs) {
+            QString text = QString::fromStdString(input);
+            int position = text.size();
+            EXPECT_EQ(validator->validate(text, position), state) << input;
+        }
+    }
+}
+
+#include "tst_utilwidgets.moc"

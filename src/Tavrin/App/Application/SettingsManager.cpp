@@ -124,13 +124,12 @@ std::vector<unsigned char> ToBytes(const QVariant& value)
     return Util::QByteArrayToVectorByte(value.toByteArray());
 }
 
+// Empty for an absent key. The storage is always initialised (an invalid variant converts
+// to a zero value), which also keeps GCC's uninitialised-use analysis quiet.
 template <typename T, typename Convert>
 boost::optional<T> Previous(const QVariant& old, Convert convert)
 {
-    if (!old.isValid()) {
-        return boost::none;
-    }
-    return convert(old);
+    return boost::make_optional(old.isValid(), T(convert(old)));
 }
 
 }  // namespace

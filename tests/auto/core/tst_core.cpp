@@ -1,0 +1,387 @@
+// The platform core: exceptions and call stacks, scope guards, reference counting, shared
+// libraries, paths and application locations, UTF-8 conversion, and property trees with
+// their JSON reader and writer.
+#include <Tavrin/Core/AppLocations.h>
+#include <Tavrin/Core/DataInput.h>
+#include <Tavrin/Core/DyLib.h>
+#include <Tavrin/Core/Exception.h>
+#include <Tavrin/Core/Property.h>
+#include <Tavrin/Core/PropertySerializer.h>
+#include <Tavrin/Core/ScopedFunctionCall.h>
+#include <Tavrin/Core/StringConversion.h>
+
+#include "TestSupport.h"
+
+#include <QCoreApplication>
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <future>
+#include <random>
+#include <utility>
+#include <vector>
+
+using namespace Tavrin::Core;
+using namespace std::string_literals;
+using Tavrin::ioPath;
+using testing::HasSubstr;
+using testing::StartsWith;
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+namespace {
+
+// Outside namespace Tavrin: intrusive_ptr must find the reference functions via the base.
+struct Counted final : Tavrin::RefCounted<Tavrin::IRefCountable>
+{
+    explicit Counted(std::atomic<int>& destroyed) : destroyed(destroyed) {}
+    ~Counted() override { ++destroyed; }
+    std::atomic<int>& destroyed;
+};
+using CountedPtr = boost::intrusive_ptr<Tavrin::IRefCountable>;
+
+// Reads json into target; returns the error's what(), or "" when the input was accepted.
+// Errors are thrown inside the library (TAVRIN_THROW) and caught here by their base type.
+std::string Read(Property& target, const std::string& json, bool replace = true)
+{
+    try {
+        PropertySerializer::Deserialize(target, DataInputString::Create(&json), replace);
+    } catch (const Tavrin::Exception& e) {
+        EXPECT_THAT(Tavrin::GetCallStack(e), StartsWith("#0 "));
+        return e.what();
+    }
+    return {};
+}
+
+std::string Written(const Property& property)
+{
+    std::string out = "previous content";
+    PropertySerializer::Serialize(property, out);
+    return out;
+}
+
+// The children on one line: name=value{children};... ("=value" only when not empty).
+std::string Dump(const Property& property)
+{
+    std::string text;
+    for (const Property& child : property.GetChildren()) {
+        text += (text.empty() ? "" : ";") + child.GetName();
+        text += child.GetString().empty() ? "" : "=" + child.GetString();
+        text += child.GetChildren().empty() ? "" : "{" + Dump(child) + "}";
+    }
+    return text;
+}
+
+}  // namespace
+
+// --- Exceptions, call stacks and scope guards
+
+TEST(StackTrace, StartsAtTheCallerAndNamesExportedFunctions)
+{
+    const auto frames = [](const std::string& stack) {
+        return std::count(stack.begin(), stack.end(), '\n');
+    };
+    // Frame #0 is this function in the test program, whatever frames sanitizers add above it.
+    const std::string full = StackTrace::GetCallStack();
+    EXPECT_THAT(full, StartsWith("#0 " + QCoreApplication::arguments()[0].toStdString() + ": "));
+    EXPECT_EQ(frames(StackTrace::GetCallStack(1)), frames(full) - 1);
+    EXPECT_EQ(frames(StackTrace::GetCallStack(-5)), frames(full));
+    EXPECT_EQ(StackTrace::GetCallStack(1000), "");
+
+    std::string stack;
+    {
+        // The exit function runs, at the end of the scope, inside the library's exported
+        // destructor.
+        ScopedFunctionCall call(nullptr, [&stack] { stack = StackTrace::GetCallStack(); });
+    }
+    EXPECT_THAT(stack, HasSubstr(": Tavrin::Core::ScopedFunctionCall::~ScopedFunctionCall()+0x"));
+}
+
+TEST(ScopedFunctionCall, AThrowingExitIsLoggedAndNeverReplacesTheUnwindingException)
+{
+    std::string calls;
+    CaptureStderr();
+    try {
+        ScopedFunctionCall call([&] { calls += "enter,"; }, [] { throw 42; });
+        ScopedFunctionCall noEntry([&] { calls += "entered anyway,"; }, nullptr, false);
+        throw std::logic_error("original");  // must arrive although the exit throws as well
+    } catch (const std::logic_error& e) {
+        calls += e.what();
+    }
+    EXPECT_THAT(GetCapturedStderr(), HasSubstr("threw an unknown exception\n#0 "));
+    EXPECT_EQ(calls, "enter,original");
+}
+
+// --- Reference counting and inputs
+
+TEST(RefCounted, ReleaseWithoutAReferenceIsReportedAndDeletesNothing)
+{
+    std::atomic<int> destroyed{0};
+    Counted* counted = new Counted(destroyed);
+    CaptureStderr();
+    EXPECT_EQ(counted->Release(), 0u);
+    EXPECT_THAT(GetCapturedStderr(), HasSubstr("no references\n#0 "));
+    EXPECT_EQ(destroyed, 0);
+    CountedPtr(counted).reset();
+    EXPECT_EQ(destroyed, 1);
+}
+
+TEST(RefCounted, SharedAcrossThreadsIsDeletedOnceByTheLastOwner)
+{
+    std::atomic<int> destroyed{0};
+    for (int round = 1; round <= 30; ++round) {
+        CountedPtr counted(new Counted(destroyed));
+        std::vector<std::future<void>> owners;
+        for (int t = 0; t < 4; ++t) {
+            owners.push_back(std::async(std::launch::async, [counted]() mutable {
+                for (int i = 0; i < 2000; ++i) {
+                    CountedPtr copy = counted;
+                }
+                counted.reset();  // the last of these deletes the object
+            }));
+        }
+        counted.reset();
+        owners.clear();  // waits for the threads
+        EXPECT_EQ(destroyed, round);
+    }
+}
+
+TEST(DataInputString, AStringThatShrankIsExhaustedNotOverrun)
+{
+    std::string text = "abcdef";
+    const auto input = DataInputString::Create(&text);
+    char buffer[4];
+    ASSERT_EQ(input->Read(buffer, 4), 4u);
+    text.resize(2);
+    EXPECT_EQ(input->Read(buffer, 4), 0u);
+}
+
+// --- Shared libraries, paths and locations
+
+TEST(DyLib, FindsFunctionsOnlyInTheOpenLibraryAndFailsCleanly)
+{
+    DyLib library;
+    ASSERT_TRUE(library.Open("libm.so.6")) << library.GetLastError();
+    EXPECT_NE(library.GetProc("cos"), nullptr);
+    // Lookups never reach other loaded libraries, nor a closed one.
+    ASSERT_TRUE(library.Open("libdl.so.2")) << library.GetLastError();
+    EXPECT_EQ(library.GetProc("cos"), nullptr);
+    library.Close();
+    EXPECT_EQ(library.GetProc("dlopen"), nullptr);
+    // dlopen of an empty name would hand out the program itself.
+    for (const ioPath& path : {ioPath("libmissing.so"), ioPath(), ioPath("/proc/self/status")}) {
+        ASSERT_TRUE(library.Open("libm.so.6"));
+        EXPECT_FALSE(library.Open(path)) << path;
+        EXPECT_FALSE(library.IsOpen()) << path;
+    }
+}
+
+TEST(ioPath, NamesReachTheRightFileAndFailuresAreReportedNotThrown)
+{
+    // Wide text must not depend on the locale, which may be "C".
+    boost::filesystem::path::imbue(std::locale::classic());
+    EXPECT_EQ(ioPath(L"d/\u00E9").platformString(), "d/\xC3\xA9");
+
+    const ioPath base(Tavrin::Test::NewTempDir().toStdString());
+    ioPath relative("\xC3\xA9\\Inner\\f.txt");  // as written on Windows
+    const ioPath file = base / relative.make_preferred();
+    ASSERT_TRUE(ioPath::create_directories(file.parent_path()));
+    EXPECT_TRUE(ioPath::create_directories(file.parent_path())) << "existing is success";
+    std::ofstream(file.platformString()) << "x";
+    EXPECT_TRUE((base / L"\u00E9" / "Inner" / "f.txt").exists());
+    EXPECT_FALSE(ioPath::create_directories(file / "below"));
+}
+
+TEST(AppLocations, ResourcesAreBesideTheExecutableUnlessTheEnvironmentSaysOtherwise)
+{
+    const ioPath directory = AppLocations::GetLocations().GetApplicationDirectory();
+    EXPECT_EQ(directory.utf8string(), QCoreApplication::applicationDirPath().toStdString());
+    setenv("TAVRIN_RESOURCES_DIR", "/opt/res dir", 1);
+    EXPECT_EQ(AppLocations::GetLocations().GetFontConfigFile(), "/opt/res dir/fonts.conf");
+    setenv("TAVRIN_RESOURCES_DIR", "", 1);  // empty counts as unset
+    EXPECT_EQ(AppLocations::GetLocations().GetResourcesPath(), directory / "resources");
+}
+
+// --- UTF-8 conversion
+
+TEST(StringConversion, ConvertsValidTextBothWaysAndReplacesEachInvalidPartOnce)
+{
+    const std::pair<std::string, std::wstring> cases[] = {
+        // 1 to 4 byte forms, an embedded NUL, U+FFFF and the highest code point.
+        {"a\0\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBF\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"s,
+         {L'a', 0, 0xE9, 0x20AC, 0xFFFF, 0x1F600, 0x10FFFF}},
+        {"a\x80z", L"a\uFFFDz"},                            // lone continuation byte
+        {"\xC0\xAF", L"\uFFFD\uFFFD"},                      // overlong lead
+        {"\xE0\x80\xAF", L"\uFFFD\uFFFD\uFFFD"},            // overlong three-byte form
+        {"\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},            // surrogate
+        {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
+        {"\xE2\x82z", L"\uFFFDz"},          // truncated: one replacement, next byte kept
+        {"z\xF0\x9F\x98", L"z\uFFFD"},      // truncated by the end
+        {"\xC3\xC3\xA9", L"\uFFFD\u00E9"},  // a lead byte cuts the sequence short
+    };
+    for (const auto& [utf8, wide] : cases) {
+        EXPECT_EQ(WstringFromUtf8(utf8), wide) << testing::PrintToString(utf8);
+    }
+    EXPECT_EQ(Utf8FromWstring(cases[0].second), cases[0].first);
+    for (const wchar_t bad : {0xD800, 0xDFFF, 0x110000, -1}) {
+        EXPECT_EQ(Utf8FromWstring(std::wstring{L'x', bad}), "x\xEF\xBF\xBD") << bad;
+    }
+}
+
+// --- Property trees
+
+TEST(Property, ChildrenAreUniqueOrderedAndStayPutWhileSiblingsChange)
+{
+    Property root;
+    root["zeta"].SetString("1");
+    Property& alpha = root["alpha"];
+    root["zeta"].SetString("2");  // the same child again
+    EXPECT_TRUE(root.RemoveChild("zeta"));
+    root["zeta"];  // a re-added name goes last
+    EXPECT_EQ(Dump(root), "alpha;zeta");
+    for (int i = 0; i < 1000; ++i) {
+        root[std::to_string(i)];
+    }
+    alpha.SetString("still here");
+    EXPECT_EQ(root.FindChild("alpha")->GetString(), "still here");
+    // Looking up through a const tree throws (from inside the library) instead of adding.
+    EXPECT_THROW((void)std::as_const(root)["missing"], Tavrin::Exception);
+    root.ClearChildren();
+    EXPECT_FALSE(root.ChildExists("alpha"));
+}
+
+TEST(Property, CopiesAreDeepAndEveryCopyOrMoveLooksUpInItsOwnTree)
+{
+    Property original("settings");
+    original["window"]["width"].SetString("800");
+    original["theme"].SetString("dark");
+    Property copy(original);
+    Property moved(std::move(copy));  // what the copy looks up must move along
+    Property assigned;
+    assigned = original;
+    for (Property* tree : {&moved, &assigned}) {
+        (*tree)["window"]["width"].SetString("1024");
+        EXPECT_EQ(Dump(*tree), "window{width=1024};theme=dark");
+        EXPECT_NE(*tree, original);
+    }
+    EXPECT_EQ(Dump(original), "window{width=800};theme=dark");
+}
+
+TEST(PropertySerializer, ReadsMembersInDocumentOrderAndDecodesStrings)
+{
+    Property root;
+    ASSERT_EQ(Read(root,
+                   "\xEF\xBB\xBF \r\n\t{\"zeta\": \"z\", \"alpha\": {\"in\": 12, \"\": \"own\"}, "
+                   R"("real": -1.50e+3, "yes": true, "no": false, "none": null,)"
+                   R"( "list": ["a", {"k": 1}, [], [true]], "dup": {"x": 1}, "dup": {"y": 2},)"
+                   R"( "esc": "q\" b\\ s\/ \b\f\n\r\t", "u": "\u00e9\ud83d\ude00",)"
+                   R"( "lone": "\ud800\u002d\udc00", "nul": "x\u0000y"} )"),
+              "");
+    EXPECT_EQ(Dump(root),
+              "zeta=z;alpha=own{in=12};real=-1.50e+3;yes=true;no=false;none;"
+              "list{0=a;1{k=1};2;3{0=true}};dup{x=1;y=2};esc=q\" b\\ s/ \b\f\n\r\t;"
+              "u=\xC3\xA9\xF0\x9F\x98\x80;lone=\xEF\xBF\xBD-\xEF\xBF\xBD;nul=x\0y"s);
+}
+
+TEST(PropertySerializer, MergesIntoOrReplacesTheTarget)
+{
+    Property target("prefs");
+    Read(target, R"({"": "kept", "window": {"": "w", "width": "800"}, "theme": {"detail": "d"}})");
+    EXPECT_EQ(Read(target, R"({"window": {"width": "9", "x": "5"}, "theme": "light"})", false), "");
+    EXPECT_EQ(target.GetString(), "kept");
+    EXPECT_EQ(Dump(target), "window=w{width=9;x=5};theme=light{detail=d}");
+    EXPECT_EQ(Read(target, R"({"fresh": "2"})"), "");
+    EXPECT_EQ(target.GetName() + "|" + target.GetString() + "|" + Dump(target), "prefs||fresh=2");
+}
+
+TEST(PropertySerializer, MalformedInputIsRejectedWithItsOffsetAndChangesNothing)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"  \xEF\xBB\xBF", "offset 2: the document must be a JSON object, found byte 0xEF"},
+        {"{} x", "offset 3: unexpected 'x' after the top-level object"},
+        {"{\"a\": 1,}", "offset 8: expected a member name"},
+        {"{\"a\": 01}", "offset 7: expected ',' or '}'"},
+        {"{\"a\": \"x}", "offset 6: the string is not terminated"},
+        {"{\"a\": \"\\x\"}", "offset 7: invalid escape sequence"},
+        {"{\"a\": \"\\u12G4\"}", "offset 11: expected four hex digits"},
+        {"{\"a\": \"line\nbreak\"}", "offset 11: control character byte 0x0A"},
+        {"{\"a\": \"\xC3\"}", "offset 7: invalid UTF-8"},
+    };
+    for (const auto& [json, error] : cases) {
+        Property target;
+        target["child"].SetString("c");
+        EXPECT_THAT(Read(target, json), HasSubstr(error)) << testing::PrintToString(json);
+        EXPECT_EQ(Dump(target), "child=c");
+    }
+}
+
+TEST(PropertySerializer, NestingIsBoundedWhenReadingAndWriting)
+{
+    const int max = PropertySerializer::kMaxDepth;
+    Property chain, back;
+    Property* bottom = &chain;
+    for (int objects = 1; objects < max; ++objects) {
+        bottom = &(*bottom)["n"];
+    }
+    (*bottom)["n"].SetString("leaf");  // max objects: the deepest tree that may be written
+    EXPECT_EQ(Read(back, Written(chain)), "");
+    EXPECT_EQ(back, chain);
+    EXPECT_THAT(Read(back, "{\"n\": " + Written(chain) + "}"), HasSubstr("nested more than"));
+    const std::string arrays = "{\"a\": " + std::string(max, '[') + std::string(max, ']') + "}";
+    EXPECT_THAT(Read(back, arrays), HasSubstr("offset " + std::to_string(5 + max) + ": "));
+    (*bottom)["n"]["n"];
+    EXPECT_THROW(Written(chain), Tavrin::Exception);
+}
+
+TEST(PropertySerializer, WritesIndentedJsonThatReadsBackTheSame)
+{
+    Property root("name not written");
+    root.SetString("v1");
+    root["window"]["width"].SetString("800");
+    EXPECT_EQ(Written(root),
+              "{\n    \"\": \"v1\",\n    \"window\": {\n        \"width\": \"800\"\n    }\n}\n");
+
+    root["controls \"\\"].SetString("\x01\x1F\x7F\0\b\f\n\r\t"s);
+    root[""].SetString("leaf named empty");
+    root["nested"][""]["deep"].SetString("d");
+    root["nested"][""].SetString("empty-named child's value");
+    root["big"].SetString(std::string(300000, 'b') + "\xF0\x9F\x98\x80");  // beyond one read
+    Property back("name not written");
+    EXPECT_EQ(Read(back, Written(root)), "");
+    EXPECT_EQ(back, root);
+
+    // Invalid UTF-8 cannot be written as JSON: it becomes U+FFFD.
+    Property bad;
+    bad["x\xFF"].SetString("a\xED\xA0\x80");
+    EXPECT_EQ(Read(bad, Written(bad)), "");
+    EXPECT_EQ(Dump(bad), "x\xEF\xBF\xBD=a\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+TEST(PropertySerializer, DamagedDocumentsAreRejectedOrReadBackTheSame)
+{
+    std::mt19937 random(20240611);
+    const std::string valid =
+        R"({"a": {"b": "x\u00e9y", "": "été"}, "n": -1.5e3, "arr": [1, true, null, {"k": []}]})";
+    int accepted = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string input = valid;  // with one to three bytes changed, and some cut short
+        for (int i = 0; i <= round % 3; ++i) {
+            input[random() % input.size()] = static_cast<char>(random());
+        }
+        input.resize(round % 5 ? input.size() : random() % input.size());
+        Property target, back;
+        const std::string error = Read(target, input);
+        if (error.empty()) {
+            ++accepted;
+            EXPECT_EQ(Read(back, Written(target)), "");
+            EXPECT_EQ(back, target) << input;
+        } else {
+            EXPECT_THAT(error, HasSubstr("offset "));
+        }
+    }
+    EXPECT_GT(accepted, 0);
+}
