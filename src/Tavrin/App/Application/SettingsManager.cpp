@@ -58,7 +58,7 @@ bool IsShortAscii(const std::string& key, std::size_t limit)
 // into a buffer on the stack whose header marks the text static, the way QStringLiteral
 // does: Qt then shares it without counting or freeing, and a read costs no allocation.
 // This is safe only because QSettings keeps nothing of a key it merely looks up; it keeps
-// the keys it writes or removes, so those always go through WriteKey.
+// the keys it writes or removes, so those always get a key of their own (StoredKey).
 class LookupKey
 {
 public:
@@ -97,11 +97,6 @@ private:
     Inline m_inline;
     QString m_text;  // declared last: released before the buffer it may point into
 };
-
-QString WriteKey(const std::string& key)
-{
-    return Util::Utf8ToQString(key);
-}
 
 QVariant StringVariant(const std::string& value)
 {
@@ -254,12 +249,26 @@ bool SettingsManager::Contains(const std::string& key) const
 
 void SettingsManager::Remove(const std::string& key)
 {
-    m_store.remove(WriteKey(key));
+    m_store.remove(StoredKey(key));
 }
 
 QString SettingsManager::GetFileName() const
 {
     return m_store.fileName();
+}
+
+QString SettingsManager::StoredKey(const std::string& key)
+{
+    for (const RecentKey& recent : m_recentKeys) {
+        if (recent.utf8 == key && !recent.text.isNull()) {
+            return recent.text;
+        }
+    }
+    RecentKey& slot = m_recentKeys[m_nextRecentKey];
+    m_nextRecentKey = (m_nextRecentKey + 1) % m_recentKeys.size();
+    slot.utf8 = key;
+    slot.text = Util::Utf8ToQString(key);
+    return slot.text;
 }
 
 QVariant SettingsManager::GetValue(const std::string& key, const QVariant& defaultValue) const
@@ -283,7 +292,7 @@ bool SettingsManager::UpdateValue(const std::string& key, const QVariant& newVal
     if (newValue == oldValue) {
         return false;
     }
-    m_store.setValue(WriteKey(key), newValue);
+    m_store.setValue(StoredKey(key), newValue);
     return true;
 }
 

@@ -9,6 +9,9 @@
 #include <QString>
 #include <QVariant>
 
+#include <array>
+#include <string>
+
 namespace Tavrin {
 namespace App {
 
@@ -68,8 +71,20 @@ private:
     // never written.
     bool UpdateValue(const std::string& key, const QVariant& newValue, QVariant& oldValue);
 
+    // The key for a write or removal. QSettings keeps such keys, so they must own their text;
+    // the last few are kept converted, since products write the same keys again and again.
+    QString StoredKey(const std::string& key);
+
+    struct RecentKey
+    {
+        std::string utf8;
+        QString text;
+    };
+
     QSettings m_store;
     Core::EventHandlerList<ISettingsManagerObserver> m_observers;
+    std::array<RecentKey, 8> m_recentKeys;
+    std::size_t m_nextRecentKey = 0;
 };
 
 }  // namespace App
