@@ -162,6 +162,21 @@ TEST_F(SettingsManagerTest, EveryTypeSurvivesTheFile)
     EXPECT_EQ(m_recorder.calls, Calls{});
 }
 
+TEST_F(SettingsManagerTest, ManyKeysWrittenInTurnKeepTheirOwnValues)
+{
+    // More keys than the store keeps converted, written round after round.
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 20; ++i) {
+            m_store->SetInt("many/k" + std::to_string(i), round * 100 + i);
+        }
+    }
+    m_store->Remove("many/k3");
+    Reopen();
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(m_store->GetInt("many/k" + std::to_string(i), -1), i == 3 ? -1 : 200 + i);
+    }
+}
+
 TEST_F(SettingsManagerTest, DefaultsOnlyForAbsentKeys)
 {
     EXPECT_EQ(m_store->GetInt("absent", 7), 7);
