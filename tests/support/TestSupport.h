@@ -6,6 +6,14 @@
 namespace Tavrin {
 namespace Test {
 
+// Creates this process's private sandbox and points HOME, the XDG directories and TMPDIR
+// at it. Call before the Qt application object exists.
+void EnterSandbox();
+// Points every QSettings path into the sandbox. Call once the application object exists.
+void PointSettingsAtSandbox();
+// Removes the sandbox (kept when TAVRIN_KEEP_SANDBOX is set).
+void LeaveSandbox();
+
 // Root of this test process's private sandbox: HOME, the XDG directories and every
 // QSettings path point below it, so no test touches the real user's files.
 QString SandboxDir();

@@ -41,19 +41,6 @@ QString ResolveStoreLocation(const QString& location, QSettings::Format format)
     return QSettings(format, scope, organization, application).fileName();
 }
 
-bool IsShortAscii(const std::string& key, std::size_t limit)
-{
-    if (key.size() > limit) {
-        return false;
-    }
-    for (char c : key) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // A key for lookups only (value, contains). Short ASCII keys, the usual kind, are widened
 // into a buffer on the stack whose header marks the text static, the way QStringLiteral
 // does: Qt then shares it without counting or freeing, and a read costs no allocation.
@@ -62,25 +49,7 @@ bool IsShortAscii(const std::string& key, std::size_t limit)
 class LookupKey
 {
 public:
-    explicit LookupKey(const std::string& key)
-    {
-        if (!IsShortAscii(key, kInlineSize)) {
-            m_text = Util::Utf8ToQString(key);
-            return;
-        }
-        const int size = static_cast<int>(key.size());
-        for (int i = 0; i < size; ++i) {
-            m_inline.chars[i] = static_cast<ushort>(static_cast<unsigned char>(key[i]));
-        }
-        m_inline.chars[size] = 0;
-        m_inline.header.ref.atomic.storeRelaxed(-1);
-        m_inline.header.size = size;
-        m_inline.header.alloc = 0;
-        m_inline.header.capacityReserved = 0;
-        m_inline.header.offset = reinterpret_cast<const char*>(m_inline.chars) -
-                                 reinterpret_cast<const char*>(&m_inline.header);
-        m_text = QString(QStringDataPtr{&m_inline.header});
-    }
+    explicit LookupKey(const std::string& key) : m_text(Wrap(key)) {}
     LookupKey(const LookupKey&) = delete;
     LookupKey& operator=(const LookupKey&) = delete;
 
@@ -88,6 +57,31 @@ public:
 
 private:
     static constexpr std::size_t kInlineSize = 96;
+
+    // Widens and checks in one pass; anything but short ASCII is converted the usual way.
+    QString Wrap(const std::string& key)
+    {
+        const std::size_t size = key.size();
+        if (size <= kInlineSize) {
+            unsigned char seen = 0;
+            for (std::size_t i = 0; i < size; ++i) {
+                const auto byte = static_cast<unsigned char>(key[i]);
+                seen |= byte;
+                m_inline.chars[i] = byte;
+            }
+            if (seen < 0x80) {
+                m_inline.chars[size] = 0;
+                m_inline.header.ref.atomic.storeRelaxed(-1);
+                m_inline.header.size = static_cast<int>(size);
+                m_inline.header.alloc = 0;
+                m_inline.header.capacityReserved = 0;
+                m_inline.header.offset = reinterpret_cast<const char*>(m_inline.chars) -
+                                         reinterpret_cast<const char*>(&m_inline.header);
+                return QString(QStringDataPtr{&m_inline.header});
+            }
+        }
+        return Util::Utf8ToQString(key);
+    }
     struct Inline
     {
         QStringData header;
@@ -95,7 +89,7 @@ private:
     };
 
     Inline m_inline;
-    QString m_text;  // declared last: released before the buffer it may point into
+    QString m_text;  // after the buffer: built from it, released before it
 };
 
 QVariant StringVariant(const std::string& value)

@@ -1,0 +1,463 @@
+#include "Tavrin/App/Application/Application.h"
+
+#include <Tavrin/App/Application/EventHandler.h>
+#include <Tavrin/App/Application/ICustomizationManager.h>
+#include <Tavrin/App/Application/IGateway.h>
+#include <Tavrin/App/Application/ILookAndFeelManager.h>
+#include <Tavrin/App/Application/ILookAndFeelObserver.h>
+#include <Tavrin/App/Application/ISettingsManager.h>
+#include <Tavrin/App/Application/ISplash.h>
+#include <Tavrin/App/Application/LoggingGuard_p.h>
+#include <Tavrin/App/Application/NativeEventFilter_p.h>
+#include <Tavrin/App/Application/SettingsManager.h>
+#include <Tavrin/App/BuildInfo_p.h>
+#include <Tavrin/Util/AlertBox.h>
+#include <Tavrin/Util/AppMutexLocker.h>
+#include <Tavrin/Util/SpontaneousDialog.h>
+#include <Tavrin/Util/StringConversion.h>
+#include <Tavrin/Util/VersionToString.h>
+
+#include <QAbstractScrollArea>
+#include <QDateTime>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <boost/optional.hpp>
+#include <glog/logging.h>
+
+#include <cstdlib>
+
+namespace Tavrin {
+namespace ExternalStimulus {
+
+IGateway::~IGateway() = default;
+
+}  // namespace ExternalStimulus
+
+namespace App {
+
+ICustomizationManager::~ICustomizationManager() = default;
+ILookAndFeelManager::~ILookAndFeelManager() = default;
+ILookAndFeelObserver::~ILookAndFeelObserver() = default;
+ISplash::~ISplash() = default;
+void ISplash::ShowMessage(const QString&) {}
+
+const char* const Application::INSTANCE_MUTEX_NAME = "{9AD44BF8-CA43-484F-8C3C-335F927B77EA}";
+
+namespace {
+
+const char kAutoUpdateKey[] = "autoUpdate";
+const char kEmailDialogStimulus[] = "EMAIL_DIALOG";
+const int kAutoUpdateDelayMs = 5000;
+
+// Timers of an embedded web engine are held back while the user drags.
+const char kWebEngineTimerClass[] = "WebCore::SharedTimerQt";
+
+// Process-wide: written and read only on the GUI thread, by notify.
+bool g_mouseButtonDown = false;
+bool g_dragInProgress = false;
+
+void LogMissing(const char* operation, const char* service)
+{
+    LOG(ERROR) << operation << ": no " << service << " is set";
+}
+
+}  // namespace
+
+struct Application::Impl
+{
+    std::unique_ptr<Util::AppMutexLocker> instanceMutex;
+    NativeEventFilter* nativeEventFilter = nullptr;
+    std::shared_ptr<ICustomizationManager> customizationManager;
+    std::shared_ptr<ILookAndFeelManager> lookAndFeel;
+    std::shared_ptr<ISettingsManager> settingsManager;
+    std::shared_ptr<ISplash> splash;
+    std::shared_ptr<ISettingsManager> productSettingsManager;
+    std::shared_ptr<ISettingsManager> mailSettingsManager;
+    bool started = false;
+    bool quitting = false;
+    mutable boost::optional<LaunchType> launchType;
+    std::shared_ptr<ExternalStimulus::IGateway> gateway;
+
+    explicit Impl(Application* application, const AppContext& context)
+        : nativeEventFilter(new NativeEventFilter(application))
+    {
+        if (context.createInstanceMutex) {
+            instanceMutex = std::make_unique<Util::AppMutexLocker>(
+                std::vector<std::string>{INSTANCE_MUTEX_NAME});
+            // Another instance may hold the mark already; this one runs all the same.
+            instanceMutex->TryLockAppMutex();
+        }
+    }
+
+    // Releases in the fixed order: what later members use goes after them.
+    ~Impl()
+    {
+        gateway.reset();
+        launchType.reset();
+        mailSettingsManager.reset();
+        delete nativeEventFilter;
+        instanceMutex.reset();
+    }
+};
+
+Application::Application(int& argc, char** argv) : Application(argc, argv, AppContext()) {}
+
+Application::Application(int& argc, char** argv, const AppContext& context)
+    : QApplication(argc, argv), m_impl(std::make_unique<Impl>(this, context))
+{
+    QApplication::setEffectEnabled(Qt::UI_AnimateCombo, false);
+    installNativeEventFilter(m_impl->nativeEventFilter);
+    connect(this, &QCoreApplication::aboutToQuit, this, &Application::OnAboutToQuit);
+}
+
+Application::~Application()
+{
+    m_impl->productSettingsManager.reset();
+    m_impl->splash.reset();
+    m_impl->settingsManager.reset();
+    m_impl->lookAndFeel.reset();
+    m_impl->customizationManager.reset();
+    m_impl.reset();
+}
+
+Application* Application::Instance()
+{
+    return qobject_cast<Application*>(QCoreApplication::instance());
+}
+
+void Application::Start()
+{
+    if (m_impl->started) {
+        return;
+    }
+    m_impl->started = true;
+    if (m_impl->splash) {
+        m_impl->splash->Activate();
+    }
+    OnStart();
+}
+
+void Application::OnStart()
+{
+    ShowEmailDialogIfNeeded();
+    RequestCheckAutoUpdate();
+    emit ApplicationStarted();
+}
+
+bool Application::IsStarted() const
+{
+    return m_impl->started;
+}
+
+bool Application::TryToQuit()
+{
+    m_impl->quitting = TryToQuitImpl();
+    return m_impl->quitting;
+}
+
+bool Application::IsQuitting() const
+{
+    return m_impl->quitting;
+}
+
+bool Application::TryToQuitImpl()
+{
+    QCoreApplication::quit();
+    return true;
+}
+
+QList<QCommandLineOption> Application::GetAdditionalTestOptions() const
+{
+    return {};
+}
+
+void Application::OnAboutToQuit()
+{
+    LOG(INFO) << "Application is about to quit";
+}
+
+std::shared_ptr<ISettingsManager> Application::GetSettingsManager() const
+{
+    return m_impl->settingsManager;
+}
+
+void Application::SetSettingsManager(std::shared_ptr<ISettingsManager> manager)
+{
+    m_impl->settingsManager = std::move(manager);
+}
+
+std::shared_ptr<ISettingsManager> Application::GetProductSettingsManager() const
+{
+    return m_impl->productSettingsManager ? m_impl->productSettingsManager
+                                          : m_impl->settingsManager;
+}
+
+void Application::SetProductSettingsManager(std::shared_ptr<ISettingsManager> manager)
+{
+    m_impl->productSettingsManager = std::move(manager);
+}
+
+std::shared_ptr<ISettingsManager> Application::GetMailSettingsManager() const
+{
+    return m_impl->mailSettingsManager ? m_impl->mailSettingsManager : GetProductSettingsManager();
+}
+
+void Application::SetMailSettingsManager(std::shared_ptr<ISettingsManager> manager)
+{
+    m_impl->mailSettingsManager = std::move(manager);
+}
+
+std::shared_ptr<ILookAndFeelManager> Application::GetLookAndFeel() const
+{
+    return m_impl->lookAndFeel;
+}
+
+void Application::SetLookAndFeel(std::shared_ptr<ILookAndFeelManager> manager)
+{
+    m_impl->lookAndFeel = std::move(manager);
+}
+
+std::shared_ptr<ISplash> Application::GetSplash() const
+{
+    return m_impl->splash;
+}
+
+void Application::SetSplash(std::shared_ptr<ISplash> splash)
+{
+    m_impl->splash = std::move(splash);
+}
+
+std::shared_ptr<ICustomizationManager> Application::GetCustomizationManager() const
+{
+    return m_impl->customizationManager;
+}
+
+void Application::SetCustomizationManager(std::shared_ptr<ICustomizationManager> manager)
+{
+    m_impl->customizationManager = std::move(manager);
+    if (!m_impl->customizationManager) {
+        LogMissing("SetCustomizationManager", "customization manager (null given)");
+        return;
+    }
+    const ICustomizationManager& customization = *m_impl->customizationManager;
+    setenv("GLOG_PRODUCT_NAME", customization.GetProductFolderName().c_str(), 1);
+    Logging::EnsureInitialized();
+
+    const QString version =
+        Util::VersionToString(customization.GetVersion(), 0, QStringLiteral("."));
+    QCoreApplication::setApplicationName(Util::Utf8ToQString(customization.GetApplicationName()));
+    QCoreApplication::setApplicationVersion(version);
+    QCoreApplication::setOrganizationName(
+        Util::Utf8ToQString(customization.GetOrganizationName()));
+
+    LOG(INFO) << "Product Version: " << version.toStdString();
+    for (const char* line : BuildInfo::kLines) {
+        LOG(INFO) << line;
+    }
+    if (FLAGS_v >= 1) {
+        LOG(INFO) << "Verbose logging enabled. Level=" << FLAGS_v;
+    }
+    Util::AlertBox::SetApplicationIcon(
+        Util::Utf8ToQString(customization.GetApplicationIconPath()));
+}
+
+std::shared_ptr<ExternalStimulus::IGateway> Application::GetExternalStimulusGateway() const
+{
+    return m_impl->gateway;
+}
+
+void Application::SetExternalStimulusGateway(
+    const std::shared_ptr<ExternalStimulus::IGateway>& gateway)
+{
+    m_impl->gateway = gateway;
+}
+
+std::shared_ptr<ISettingsManager> Application::GetInstallerSettings(
+    const std::string& productName) const
+{
+    if (!m_impl->customizationManager) {
+        LogMissing("GetInstallerSettings", "customization manager");
+        return nullptr;
+    }
+    const ICustomizationManager& customization = *m_impl->customizationManager;
+    const std::string product =
+        productName.empty() ? customization.GetProductFolderName() : productName;
+    const QString key = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\") +
+                        Util::Utf8ToQString(customization.GetOrganizationName()) +
+                        QLatin1Char('\\') + Util::Utf8ToQString(product);
+    return std::make_shared<SettingsManager>(key, QSettings::NativeFormat);
+}
+
+Application::LaunchType Application::CheckFirstLaunch() const
+{
+    const std::shared_ptr<ISettingsManager> store = GetProductSettingsManager();
+    if (!store) {
+        LogMissing("CheckFirstLaunch", "settings manager");
+        return FirstLaunch;
+    }
+    const std::string current =
+        QCoreApplication::applicationVersion().replace(QLatin1Char('.'), QLatin1Char('-')).toStdString();
+    const std::string storedVersion = store->GetString("Version", "");
+    const std::string installTime = store->GetString("DateTime", "");
+    const std::string seenInstallTime = store->GetString("InstallDateTime", "");
+
+    if (storedVersion == current) {
+        if (seenInstallTime != installTime) {
+            store->SetString("InstallDateTime", installTime);
+            return Reinstall;
+        }
+        return RegularLaunch;
+    }
+    store->SetString("Version", current);
+    const bool seenBefore = !store->GetString("DateOfFirstStart", "").empty();
+    store->SetString("IsRun", "1");
+    store->SetString("DateOfFirstStart",
+                     QDateTime::currentDateTime().toString(Qt::TextDate).toStdString());
+    store->SetString("InstallDateTime", installTime);
+    return seenBefore ? FirstLaunchAfterUpdate : FirstLaunch;
+}
+
+Application::LaunchType Application::GetLaunchType() const
+{
+    if (!m_impl->launchType) {
+        m_impl->launchType = CheckFirstLaunch();
+    }
+    return *m_impl->launchType;
+}
+
+bool Application::IsFirstLauch() const
+{
+    const LaunchType type = GetLaunchType();
+    return type == FirstLaunch || type == FirstLaunchAfterUpdate;
+}
+
+int Application::GetDaysPassed() const
+{
+    const std::shared_ptr<ISettingsManager> store = GetProductSettingsManager();
+    if (!store) {
+        LogMissing("GetDaysPassed", "settings manager");
+        return 0;
+    }
+    const QDateTime now = QDateTime::currentDateTime();
+    const std::string text =
+        store->GetString("DateOfFirstStart", now.toString(Qt::TextDate).toStdString());
+    // An unparsable text gives an invalid date, for which daysTo answers 0.
+    return static_cast<int>(
+        QDateTime::fromString(QString::fromStdString(text), Qt::TextDate).daysTo(now));
+}
+
+QString Application::ApplicationName() const
+{
+    if (m_impl->customizationManager) {
+        return Util::Utf8ToQString(m_impl->customizationManager->GetApplicationName());
+    }
+    return QCoreApplication::applicationName();
+}
+
+QString Application::GetProductNameAbout() const
+{
+    if (!m_impl->customizationManager) {
+        LogMissing("GetProductNameAbout", "customization manager");
+        return QString();
+    }
+    return Util::Utf8ToQString(m_impl->customizationManager->GetAboutProductName());
+}
+
+void Application::SetMainWindow(QMainWindow* window)
+{
+    Util::SpontaneousDialog::SetMainWindow(window);
+}
+
+QWidget* Application::GetMainWindow() const
+{
+    return Util::SpontaneousDialog::GetMainWindow();
+}
+
+void Application::RegisterEventHandler(std::shared_ptr<EventHandler> handler)
+{
+    m_impl->nativeEventFilter->AddHandler(std::move(handler));
+}
+
+void Application::UnregisterEventHandler(std::shared_ptr<EventHandler> handler)
+{
+    m_impl->nativeEventFilter->RemoveHandler(handler);
+}
+
+bool Application::notify(QObject* receiver, QEvent* event)
+{
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            g_mouseButtonDown = true;
+            break;
+        case QEvent::MouseMove:
+            if (g_mouseButtonDown) {
+                g_dragInProgress = true;
+            }
+            break;
+        case QEvent::MouseButtonRelease:
+            g_mouseButtonDown = false;
+            g_dragInProgress = false;
+            break;
+        case QEvent::Timer:
+            if (g_dragInProgress && receiver &&
+                qstrcmp(receiver->metaObject()->className(), kWebEngineTimerClass) == 0) {
+                return false;
+            }
+            break;
+        case QEvent::ApplicationStateChange:
+            if (!m_impl->started && QGuiApplication::applicationState() == Qt::ApplicationActive &&
+                m_impl->splash) {
+                m_impl->splash->Activate();
+            }
+            break;
+        default:
+            break;
+    }
+    return QApplication::notify(receiver, event);
+}
+
+void Application::ShowEmailDialogIfNeeded()
+{
+    if (m_impl->gateway) {
+        m_impl->gateway->AddStimulus({kEmailDialogStimulus, [this] { ShowEmailDialog(); }});
+        return;
+    }
+    ShowEmailDialog();
+}
+
+void Application::ShowEmailDialog()
+{
+    const LaunchType type = GetLaunchType();
+    if (type != FirstLaunch && type != FirstLaunchAfterUpdate) {
+        return;
+    }
+    const std::shared_ptr<ISettingsManager> mail = GetMailSettingsManager();
+    if (!mail || !m_impl->customizationManager) {
+        LogMissing("ShowEmailDialog", mail ? "customization manager" : "settings manager");
+        return;
+    }
+    const bool registered = mail->GetString("IsRegUser", "") == "1";
+    if (!m_impl->customizationManager->IsEmailDialogEnabled() || registered ||
+        type != FirstLaunch) {
+        return;
+    }
+    emit BeforeShowEmailDialog();
+    emit AfterShowEmailDialog();
+}
+
+void Application::RequestCheckAutoUpdate() const
+{
+    const std::shared_ptr<ISettingsManager> store = GetProductSettingsManager();
+    if (!store) {
+        LogMissing("RequestCheckAutoUpdate", "settings manager");
+    }
+    if (store && !store->GetBool(kAutoUpdateKey, true)) {
+        return;
+    }
+    QTimer::singleShot(kAutoUpdateDelayMs, this, &Application::AutoUpdateCheckRequested);
+}
+
+}  // namespace App
+}  // namespace Tavrin

@@ -1,0 +1,149 @@
+#pragma once
+
+#include <Tavrin/App/TavrinAppExport.h>
+
+#include <QApplication>
+#include <QCommandLineOption>
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+class QMainWindow;
+
+namespace Tavrin {
+namespace ExternalStimulus {
+class IGateway;
+}
+
+namespace App {
+
+class EventHandler;
+class ICustomizationManager;
+class ILookAndFeelManager;
+class ISettingsManager;
+class ISplash;
+
+// The process's application object. A product constructs exactly one, injects its services,
+// registers its main window, calls Start and runs the event loop. The rest of the library
+// reaches it through Application::Instance().
+class TAVRIN_APP_EXPORT Application : public QApplication
+{
+    Q_OBJECT
+
+public:
+    struct AppContext
+    {
+        // Hold the instance mutex while the application lives, so installers can tell that
+        // an instance runs.
+        bool createInstanceMutex = true;
+    };
+
+    enum LaunchType
+    {
+        FirstLaunch = 1,
+        Reinstall = 2,
+        FirstLaunchAfterUpdate = 3,
+        RegularLaunch = 4,
+    };
+
+    // Temporary files older than this many days are cleared.
+    static const int DAYS_TO_FILE_EXPIRE = 10;
+    // Name of the named mutex that marks a running instance.
+    static const char* const INSTANCE_MUTEX_NAME;
+
+    Application(int& argc, char** argv);
+    Application(int& argc, char** argv, const AppContext& context);
+    ~Application() override;
+
+    // The running application, or null when the Qt application object is not ours.
+    static Application* Instance();
+
+    // Decides the launch type from the product store and records what the next run compares
+    // against. Writes on every call; GetLaunchType calls it once per run.
+    virtual LaunchType CheckFirstLaunch() const;
+    virtual void Start();
+    virtual void OnStart();
+
+    bool IsStarted() const;
+    // Asks TryToQuitImpl; remembers and returns its answer.
+    bool TryToQuit();
+    bool IsQuitting() const;
+
+    std::shared_ptr<ISettingsManager> GetSettingsManager() const;
+    void SetSettingsManager(std::shared_ptr<ISettingsManager> manager);
+    // The product store, or the general store when none was set.
+    std::shared_ptr<ISettingsManager> GetProductSettingsManager() const;
+    void SetProductSettingsManager(std::shared_ptr<ISettingsManager> manager);
+    // The mail store, or the product store (and so the general store) when none was set.
+    std::shared_ptr<ISettingsManager> GetMailSettingsManager() const;
+    void SetMailSettingsManager(std::shared_ptr<ISettingsManager> manager);
+    std::shared_ptr<ILookAndFeelManager> GetLookAndFeel() const;
+    void SetLookAndFeel(std::shared_ptr<ILookAndFeelManager> manager);
+    std::shared_ptr<ISplash> GetSplash() const;
+    void SetSplash(std::shared_ptr<ISplash> splash);
+    std::shared_ptr<ICustomizationManager> GetCustomizationManager() const;
+    // Also starts logging (once per process) and sets the Qt application name, version and
+    // organization from the manager.
+    void SetCustomizationManager(std::shared_ptr<ICustomizationManager> manager);
+    std::shared_ptr<ExternalStimulus::IGateway> GetExternalStimulusGateway() const;
+    void SetExternalStimulusGateway(const std::shared_ptr<ExternalStimulus::IGateway>& gateway);
+
+    // A new store on the installer's key "HKEY_LOCAL_MACHINE\SOFTWARE\<organization>\<product>"
+    // (the product folder name when productName is empty). Null, with an ERROR log line,
+    // without a customization manager.
+    std::shared_ptr<ISettingsManager> GetInstallerSettings(const std::string& productName) const;
+
+    // The launch type of this run, decided on the first call.
+    LaunchType GetLaunchType() const;
+    // A first launch of the product or of this version.
+    bool IsFirstLauch() const;
+    // Days since the first start of the current version.
+    int GetDaysPassed() const;
+
+    // The customization manager's application name, else Qt's.
+    QString ApplicationName() const;
+    // The customization manager's about-box product name; empty without one.
+    QString GetProductNameAbout() const;
+
+    // The parent of dialogs that come up on their own.
+    void SetMainWindow(QMainWindow* window);
+    QWidget* GetMainWindow() const;
+
+    // Handlers see every native event the gesture router does not consume, in registration
+    // order; a handler registered twice is called twice.
+    void RegisterEventHandler(std::shared_ptr<EventHandler> handler);
+    // Removes the first registration of that handler.
+    void UnregisterEventHandler(std::shared_ptr<EventHandler> handler);
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+signals:
+    void AutoUpdateCheckRequested();
+    void ApplicationStarted();
+    void BeforeShowEmailDialog();
+    void AfterShowEmailDialog();
+
+protected slots:
+    void OnAboutToQuit();
+
+protected:
+    // Offers the e-mail subscription dialog through the gateway, or at once without one.
+    void ShowEmailDialogIfNeeded();
+
+private:
+    // Quits the event loop and agrees; a product overrides it to ask or refuse.
+    virtual bool TryToQuitImpl();
+    // The product's own command-line options for the diagnostics.
+    virtual QList<QCommandLineOption> GetAdditionalTestOptions() const;
+
+    void ShowEmailDialog();
+    void RequestCheckAutoUpdate() const;
+
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace App
+}  // namespace Tavrin

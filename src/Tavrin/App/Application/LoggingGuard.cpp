@@ -1,0 +1,305 @@
+#include "Tavrin/App/Application/LoggingGuard_p.h"
+
+#include <Tavrin/Core/StackTrace.h>
+#include <Tavrin/Core/ioPath.h>
+#include <Tavrin/Util/QtLogHandler.h>
+
+#include <QString>
+
+#include <boost/filesystem/operations.hpp>
+
+#include <glog/logging.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
+
+namespace Tavrin {
+namespace App {
+namespace Logging {
+
+namespace {
+
+using Clock = std::chrono::system_clock;
+
+constexpr char kUnknownProduct[] = "UnknownProduct";
+constexpr int kDefaultRetentionDays = 10;
+// Longer than anyone keeps logs, and short enough that the cut-off cannot overflow.
+constexpr int kLongestRetentionDays = 100 * 366;
+
+struct State
+{
+    std::mutex mutex;
+    std::string logDirectory;
+};
+
+// Never destroyed: logging may be asked about while static objects are torn down.
+State& GetState()
+{
+    static auto* state = new State;
+    return *state;
+}
+
+// An empty variable counts as unset, as it does where these variables come from.
+std::string Environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+std::string AfterLast(const std::string& text, char separator)
+{
+    const std::size_t position = text.rfind(separator);
+    return position == std::string::npos ? text : text.substr(position + 1);
+}
+
+std::string ProductName(const std::string& explicitName)
+{
+    std::string name = explicitName.empty() ? Environment("GLOG_PRODUCT_NAME") : explicitName;
+    name = AfterLast(AfterLast(name, '\\'), '/');
+    // Nothing left, or a name that would put the logs above the product directories.
+    if (name.empty() || name == "." || name == "..") {
+        return kUnknownProduct;
+    }
+    return name;
+}
+
+std::string WithoutTrailingSlashes(std::string path)
+{
+    while (!path.empty() && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+// The per-user application data directory; empty when the environment names none.
+std::string BaseDirectory()
+{
+    const std::string localAppData = Environment("LOCALAPPDATA");
+    if (!localAppData.empty()) {
+        return localAppData;
+    }
+    const std::string userProfile = Environment("USERPROFILE");
+    if (!userProfile.empty()) {
+        return userProfile + "/Local settings/Application Data";
+    }
+    // XDG asks to ignore relative values.
+    const std::string dataHome = Environment("XDG_DATA_HOME");
+    if (!dataHome.empty() && dataHome.front() == '/') {
+        return dataHome;
+    }
+    const std::string home = Environment("HOME");
+    return home.empty() ? std::string() : home + "/.local/share";
+}
+
+// glog only reports files it cannot open on stderr; a directory we cannot write to would
+// leave the product believing it has logs.
+bool MakeWritableDirectory(const std::string& directory)
+{
+    return ioPath::create_directories(ioPath(directory)) &&
+           access(directory.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string WithoutDeletedMark(std::string path)
+{
+    const std::string mark = " (deleted)";
+    if (path.size() > mark.size() &&
+        path.compare(path.size() - mark.size(), mark.size(), mark) == 0) {
+        path.resize(path.size() - mark.size());
+    }
+    return path;
+}
+
+// The running program's file name without directory and extension.
+std::string ExecutableName()
+{
+    boost::system::error_code error;
+    std::string path = boost::filesystem::read_symlink("/proc/self/exe", error).string();
+    if (error || path.empty()) {
+        path = program_invocation_name;  // no /proc: what the program was started as
+    }
+    return ioPath(WithoutDeletedMark(path)).stem().utf8string();
+}
+
+std::string UserName()
+{
+    const std::string userName = Environment("USERNAME");
+    return userName.empty() ? Environment("USER") : userName;
+}
+
+Clock::time_point ToTimePoint(long long seconds, long long nanoseconds)
+{
+    return Clock::time_point(std::chrono::duration_cast<Clock::duration>(
+        std::chrono::seconds(seconds) + std::chrono::nanoseconds(nanoseconds)));
+}
+
+// The creation time where the file system records it, else the last modification, which
+// is the nearest it has. False for directories and files that cannot be examined.
+bool GetCreationTime(const std::string& path, Clock::time_point& createdAt)
+{
+    struct statx info = {};
+    if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_BTIME | STATX_MTIME,
+              &info) == 0) {
+        const statx_timestamp& stamp =
+            (info.stx_mask & STATX_BTIME) ? info.stx_btime : info.stx_mtime;
+        createdAt = ToTimePoint(stamp.tv_sec, stamp.tv_nsec);
+        return !S_ISDIR(info.stx_mode);
+    }
+    struct stat status = {};
+    if (lstat(path.c_str(), &status) != 0) {  // kernels without statx
+        return false;
+    }
+    createdAt = ToTimePoint(status.st_mtim.tv_sec, status.st_mtim.tv_nsec);
+    return !S_ISDIR(status.st_mode);
+}
+
+// A file that cannot be deleted stays; the others still go.
+void SweepExpiredLogs(const std::string& directory, const std::string& executableName,
+                      int retentionDays)
+{
+    namespace fs = boost::filesystem;
+    const Clock::time_point now = Clock::now();
+    boost::system::error_code error;
+    for (fs::directory_iterator entry(directory, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string path = entry->path().string();
+        Clock::time_point createdAt;
+        if (GetCreationTime(path, createdAt) &&
+            IsExpiredLogFile(entry->path().filename().string(), executableName, createdAt, now,
+                             retentionDays)) {
+            boost::system::error_code ignored;
+            fs::remove(entry->path(), ignored);
+        }
+    }
+}
+
+// An empty destination switches that severity's file off. The "latest file" links glog
+// adds are named after the executable too, so that the sweep takes them along with it.
+void DirectLogFiles(const std::string& prefix, const std::string& linkName, int lowestSeverity)
+{
+    for (int severity = google::GLOG_INFO; severity < google::NUM_SEVERITIES; ++severity) {
+        const bool wanted = severity >= lowestSeverity;
+        const std::string destination =
+            wanted ? prefix + "." + google::GetLogSeverityName(severity) + "." : std::string();
+        google::SetLogDestination(severity, destination.c_str());
+        google::SetLogSymlink(severity, wanted ? linkName.c_str() : "");
+    }
+}
+
+// glog keeps the name it is given for the rest of the process, past static destruction. It
+// is started once, so the first name is the only one asked for.
+const char* LastingProgramName(const std::string& product)
+{
+    static const std::string* const name = new std::string(product);
+    return name->c_str();
+}
+
+void ForgetLogDirectory()
+{
+    State& state = GetState();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    state.logDirectory.clear();
+}
+
+// libpng reports harmless flaws of images (such as sRGB profiles it dislikes) through Qt,
+// often once per image; they would flood the log.
+bool IsNotLibpngWarning(const QString& message)
+{
+    return !message.startsWith(QLatin1String("libpng warning"));
+}
+
+class Guard
+{
+public:
+    Guard() : m_initialized(Initialize(std::string(), google::GLOG_INFO, kDefaultRetentionDays))
+    {
+        if (!m_initialized) {
+            return;
+        }
+        Core::StackTrace::SetLogsInitialized(true);
+        Util::QtLogHandler& handler = Util::QtLogHandler::GetInstance();
+        handler.Install();
+        handler.AddFilter(&IsNotLibpngWarning);
+    }
+
+    ~Guard()
+    {
+        if (!m_initialized) {
+            return;
+        }
+        google::ShutdownGoogleLogging();
+        Util::QtLogHandler::GetInstance().Uninstall();
+        Core::StackTrace::SetLogsInitialized(false);
+        ForgetLogDirectory();
+    }
+
+    Guard(const Guard&) = delete;
+    Guard& operator=(const Guard&) = delete;
+
+    bool IsInitialized() const { return m_initialized; }
+
+private:
+    const bool m_initialized;
+};
+
+}  // namespace
+
+bool Initialize(const std::string& productName, int lowestSeverity, int retentionDays)
+{
+    State& state = GetState();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    const std::string product = ProductName(productName);
+    const std::string base = BaseDirectory();
+    if (base.empty()) {
+        return false;
+    }
+    const std::string directory = WithoutTrailingSlashes(base) + "/Tavrin/Logs/" + product + "/";
+    if (!MakeWritableDirectory(directory)) {
+        return false;
+    }
+    const std::string executable = ExecutableName();
+    SweepExpiredLogs(directory, executable, retentionDays);
+    setenv("TavrinLogPath", directory.c_str(), 1);
+    DirectLogFiles(directory + executable + "." + UserName(), executable, lowestSeverity);
+    // A second InitGoogleLogging aborts the process; the destinations above still apply.
+    if (!google::IsGoogleLoggingInitialized()) {
+        google::InitGoogleLogging(LastingProgramName(product));
+    }
+    state.logDirectory = directory;
+    return true;
+}
+
+bool EnsureInitialized()
+{
+    // Constructed once, thread-safely; destroyed at process exit.
+    static const Guard guard;
+    return guard.IsInitialized();
+}
+
+std::string GetLogDirectory()
+{
+    State& state = GetState();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    return state.logDirectory;
+}
+
+bool IsExpiredLogFile(const std::string& fileName, const std::string& executableName,
+                      Clock::time_point createdAt, Clock::time_point now, int retentionDays)
+{
+    if (executableName.empty() || retentionDays < 0 || retentionDays > kLongestRetentionDays) {
+        return false;
+    }
+    const std::string ownPrefix = executableName + ".";
+    if (fileName.compare(0, ownPrefix.size(), ownPrefix) != 0) {
+        return false;
+    }
+    return createdAt < now - std::chrono::hours(24) * retentionDays;
+}
+
+}  // namespace Logging
+}  // namespace App
+}  // namespace Tavrin

@@ -1,0 +1,41 @@
+#include "Tavrin/App/Application/NativeEventFilter_p.h"
+
+#include <Tavrin/App/Application/EventHandler.h>
+
+namespace Tavrin {
+namespace App {
+
+EventHandler::~EventHandler() = default;
+
+NativeEventFilter::NativeEventFilter(QObject* parent) : QObject(parent) {}
+
+bool NativeEventFilter::nativeEventFilter(const QByteArray& eventType, void* message,
+                                          long* result)
+{
+    // A copy: a handler may register or remove handlers while it runs.
+    const QList<std::shared_ptr<EventHandler>> handlers = m_handlers;
+    for (const auto& handler : handlers) {
+        handler->HandleNativeEvent(eventType, message, result);
+    }
+    return false;
+}
+
+void NativeEventFilter::AddHandler(std::shared_ptr<EventHandler> handler)
+{
+    if (handler) {
+        m_handlers.append(std::move(handler));
+    }
+}
+
+void NativeEventFilter::RemoveHandler(const std::shared_ptr<EventHandler>& handler)
+{
+    for (int i = 0; i < m_handlers.size(); ++i) {
+        if (m_handlers.at(i).get() == handler.get()) {
+            m_handlers.removeAt(i);
+            return;
+        }
+    }
+}
+
+}  // namespace App
+}  // namespace Tavrin
