@@ -1,0 +1,37 @@
+#include "StartupReport.h"
+
+#include <QCoreApplication>
+
+namespace Kestrel {
+
+using Tavrin::App::Application;
+
+QStringList StartupReport(const Application& application)
+{
+    const QString logDirectory = qEnvironmentVariable("TavrinLogPath");
+    return {
+        QStringLiteral("product: ") + application.ApplicationName(),
+        QStringLiteral("version: ") + QCoreApplication::applicationVersion(),
+        QStringLiteral("log directory: ") +
+            (logDirectory.isEmpty() ? QStringLiteral("(none)") : logDirectory),
+        QStringLiteral("launch type: ") + LaunchTypeName(application.GetLaunchType()),
+        QStringLiteral("days since first start: ") + QString::number(application.GetDaysPassed()),
+    };
+}
+
+QString LaunchTypeName(Application::LaunchType type)
+{
+    switch (type) {
+        case Application::FirstLaunch:
+            return QStringLiteral("FirstLaunch");
+        case Application::Reinstall:
+            return QStringLiteral("Reinstall");
+        case Application::FirstLaunchAfterUpdate:
+            return QStringLiteral("FirstLaunchAfterUpdate");
+        case Application::RegularLaunch:
+            return QStringLiteral("RegularLaunch");
+    }
+    return QStringLiteral("Unknown(%1)").arg(static_cast<int>(type));
+}
+
+}  // namespace Kestrel
