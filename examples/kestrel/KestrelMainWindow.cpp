@@ -44,12 +44,29 @@ void KestrelMainWindow::closeEvent(QCloseEvent* event)
 void KestrelMainWindow::CreateMenus()
 {
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    connect(file->addAction(tr("&Restart")), &QAction::triggered, this,
+            &KestrelMainWindow::RestartRequested);
     QAction* quit = file->addAction(tr("&Quit"));
     quit->setShortcut(QKeySequence::Quit);
     connect(quit, &QAction::triggered, this, &KestrelMainWindow::QuitRequested);
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     connect(help->addAction(tr("About &Qt")), &QAction::triggered, qApp, &QApplication::aboutQt);
+}
+
+void KestrelMainWindow::ShowPreviousSessionCrashed(int crashedSessions)
+{
+    if (crashedSessions <= 0) {
+        return;
+    }
+    auto* notice = new QLabel(
+        tr("The previous session of Tavrin Kestrel ended unexpectedly (%n session(s)).", nullptr,
+           crashedSessions),
+        this);
+    notice->setObjectName(QStringLiteral("crashNotice"));
+    notice->setStyleSheet(QStringLiteral("QLabel { background: #fff3cd; padding: 2px 6px; }"));
+    statusBar()->addWidget(notice);
+    statusBar()->clearMessage();
 }
 
 QWidget* KestrelMainWindow::CreateWorkspace()

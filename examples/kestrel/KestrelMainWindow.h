@@ -9,8 +9,8 @@ class QTextBrowser;
 namespace Kestrel {
 
 // The product's main window: a list of projects beside the selected project's details.
-// It decides nothing about quitting: File > Quit and closing the window ask through
-// QuitRequested, and whoever owns the quit policy answers.
+// It decides nothing about quitting or restarting: File > Quit, File > Restart and closing the
+// window ask through QuitRequested and RestartRequested, and whoever owns the policy answers.
 class KestrelMainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -18,8 +18,12 @@ class KestrelMainWindow : public QMainWindow
 public:
     explicit KestrelMainWindow(const QString& version, QWidget* parent = nullptr);
 
+    // Tells the user that the previous session ended unexpectedly.
+    void ShowPreviousSessionCrashed(int crashedSessions);
+
 signals:
     void QuitRequested();
+    void RestartRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -9,6 +9,10 @@ using Tavrin::App::Application;
 QStringList StartupReport(const Application& application)
 {
     const QString logDirectory = qEnvironmentVariable("TavrinLogPath");
+    QStringList crashed;
+    for (const std::string& session : application.GetCrashedSessions()) {
+        crashed << QString::fromStdString(session);
+    }
     return {
         QStringLiteral("product: ") + application.ApplicationName(),
         QStringLiteral("version: ") + QCoreApplication::applicationVersion(),
@@ -16,6 +20,9 @@ QStringList StartupReport(const Application& application)
             (logDirectory.isEmpty() ? QStringLiteral("(none)") : logDirectory),
         QStringLiteral("launch type: ") + LaunchTypeName(application.GetLaunchType()),
         QStringLiteral("days since first start: ") + QString::number(application.GetDaysPassed()),
+        QStringLiteral("session: ") + QString::fromStdString(application.SessionId()),
+        QStringLiteral("crashed sessions: ") +
+            (crashed.isEmpty() ? QStringLiteral("(none)") : crashed.join(QStringLiteral(", "))),
     };
 }
 

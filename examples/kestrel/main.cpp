@@ -73,6 +73,11 @@ int main(int argc, char** argv)
     Kestrel::KestrelMainWindow window(QCoreApplication::applicationVersion());
     QObject::connect(&window, &Kestrel::KestrelMainWindow::QuitRequested, &application,
                      &KestrelApplication::TryToQuit);
+    QObject::connect(&window, &Kestrel::KestrelMainWindow::RestartRequested, &application,
+                     [&application] {
+                         application.TryToRestart(Tavrin::Enums::Interactive, QString());
+                     });
+    window.ShowPreviousSessionCrashed(static_cast<int>(application.GetCrashedSessions().size()));
     application.SetMainWindow(&window);
     splash->FinishWhenShown(&window);
 

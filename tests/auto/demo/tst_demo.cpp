@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QSet>
+#include <QSettings>
 
 #include <gtest/gtest.h>
 
@@ -124,8 +125,21 @@ TEST(KestrelDemo, SmokeRunReportsAndSavesTheWindowAndTheNextRunIsARegularLaunch)
     EXPECT_EQ(first.report.value("screenshot"), shot);
     ExpectScreenshotOfTheWindow(shot);
 
+    EXPECT_EQ(first.report.value("crashed sessions"), "(none)");
+
+    // A session that died behind the product's back is reported by the next start.
+    QProcess gone;
+    gone.start(Tavrin::Test::HelperExecutable(), {"exit", "0"});
+    ASSERT_TRUE(gone.waitForFinished(kRunTimeoutMs));
+    const QString sessions = home.root +
+        "/home/.local/share/tavrin-kestrel/Tavrin/clipcrafter 14.5.0/tavrin-kestrel.ini";
+    ASSERT_TRUE(QFile::exists(sessions));
+    QSettings(sessions, QSettings::IniFormat)
+        .setValue(QString::number(gone.processId()), "261204-121949-117345");
+
     const Outcome second = home.Start({"--offscreen-smoke"});
     ASSERT_EQ(second.exitCode, 0) << second.errors.toStdString();
+    EXPECT_EQ(second.report.value("crashed sessions"), "261204-121949-117345");
     EXPECT_EQ(second.report.value("launch type"), "RegularLaunch");
     EXPECT_EQ(second.report.value("days since first start"), "0");
     EXPECT_EQ(second.report.value("screenshot"), home.root + "/tmp/tavrin-kestrel.png");

@@ -8,10 +8,15 @@
 //   tavrin_test_helper qt-fatal <logdir> <text>
 //                                           logs to glog files in <logdir> through the Qt log
 //                                           handler, then calls qFatal(<text>)
+//   tavrin_test_helper write-args <file> [<argument>...]
+//                                           writes its pid and then each argument on a line of
+//                                           its own to <file> (complete or not at all) and
+//                                           prints nothing
 // Every command prints its answer on one line and flushes, so a test can wait for it.
 #include <Tavrin/Util/AppMutexLocker.h>
 #include <Tavrin/Util/QtLogHandler.h>
 
+#include <QSaveFile>
 #include <QtGlobal>
 
 #include <glog/logging.h>
@@ -23,6 +28,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -59,6 +66,20 @@ int QtFatal(char** argv)
     return 0;
 }
 
+int WriteArguments(int argc, char** argv)
+{
+    QSaveFile file(QString::fromLocal8Bit(argv[2]));
+    if (!file.open(QIODevice::WriteOnly)) {
+        return 1;
+    }
+    file.write(std::to_string(getpid()).c_str());
+    for (int i = 3; i < argc; ++i) {
+        file.write("\n");
+        file.write(argv[i]);
+    }
+    return file.commit() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -77,6 +98,9 @@ int main(int argc, char** argv)
     }
     if (command == "qt-fatal" && argc > 3) {
         return QtFatal(argv);
+    }
+    if (command == "write-args" && argc > 2) {
+        return WriteArguments(argc, argv);
     }
     if (command == "abort") {
         std::abort();

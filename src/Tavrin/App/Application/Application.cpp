@@ -1,5 +1,7 @@
 #include "Tavrin/App/Application/Application.h"
 
+#include <Tavrin/App/Application/ApplicationRestarter.h>
+#include <Tavrin/App/Application/CrashTracker.h>
 #include <Tavrin/App/Application/EventHandler.h>
 #include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/IGateway.h>
@@ -20,6 +22,7 @@
 #include <QAbstractScrollArea>
 #include <QDateTime>
 #include <QMainWindow>
+#include <QPixmap>
 #include <QTimer>
 
 #include <boost/optional.hpp>
@@ -76,6 +79,7 @@ struct Application::Impl
     std::shared_ptr<ISettingsManager> mailSettingsManager;
     bool started = false;
     bool quitting = false;
+    CrashTracker crashTracker;  // opens this run's session and collects the dead ones
     mutable boost::optional<LaunchType> launchType;
     std::shared_ptr<ExternalStimulus::IGateway> gateway;
 
@@ -95,6 +99,8 @@ struct Application::Impl
     {
         gateway.reset();
         launchType.reset();
+        // The session ends here, in the release order; the tracker object goes with the record.
+        crashTracker.StopSession();
         mailSettingsManager.reset();
         delete nativeEventFilter;
         instanceMutex.reset();
@@ -174,7 +180,51 @@ QList<QCommandLineOption> Application::GetAdditionalTestOptions() const
 
 void Application::OnAboutToQuit()
 {
-    LOG(INFO) << "Application is about to quit";
+    m_impl->crashTracker.StopSession();
+}
+
+void Application::TryToRestart(Enums::WorkingMode mode, QString arguments)
+{
+    RestartApplication(mode, QPixmap(), arguments, [this] { ClearCrashes(); });
+}
+
+std::string Application::SessionId() const
+{
+    return m_impl->crashTracker.SessionId();
+}
+
+bool Application::HasUnreportedCrash() const
+{
+    return m_impl->crashTracker.HasUnreportedCrash();
+}
+
+std::deque<std::string> Application::GetCrashedSessions() const
+{
+    return m_impl->crashTracker.BadSessionsList();
+}
+
+void Application::ClearCrashes()
+{
+    m_impl->crashTracker.ClearHistory();
+}
+
+QString Application::GetApplicationTemporaryFilesDir() const
+{
+    return ProductTemporaryFilesDir(TemporaryFolderName());
+}
+
+void Application::ClearApplicationTemporaryFiles(int days) const
+{
+    ClearProductTemporaryFiles(TemporaryFolderName(), days);
+}
+
+QString Application::TemporaryFolderName() const
+{
+    if (!m_impl->customizationManager) {
+        LogMissing("Temporary files", "customization manager");
+        return QString();
+    }
+    return Util::Utf8ToQString(m_impl->customizationManager->GetTemporaryFolderName());
 }
 
 std::shared_ptr<ISettingsManager> Application::GetSettingsManager() const

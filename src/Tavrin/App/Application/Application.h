@@ -1,5 +1,6 @@
 #pragma once
 
+#include <Tavrin/App/Application/WorkingMode.h>
 #include <Tavrin/App/TavrinAppExport.h>
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QList>
 #include <QString>
 
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -66,6 +68,9 @@ public:
     virtual void Start();
     virtual void OnStart();
 
+    // Restarts the product, asking first in the interactive mode.
+    virtual void TryToRestart(Enums::WorkingMode mode, QString arguments);
+
     bool IsStarted() const;
     // Asks TryToQuitImpl; remembers and returns its answer.
     bool TryToQuit();
@@ -101,6 +106,18 @@ public:
     bool IsFirstLauch() const;
     // Days since the first start of the current version.
     int GetDaysPassed() const;
+
+    // This run's crash session, and the sessions of earlier runs that died, found at start.
+    std::string SessionId() const;
+    bool HasUnreportedCrash() const;
+    std::deque<std::string> GetCrashedSessions() const;
+    // Forgets the crashed sessions and every recorded session, this one's included.
+    void ClearCrashes();
+
+    // The product's directory for temporary files, created when missing.
+    QString GetApplicationTemporaryFilesDir() const;
+    // Removes its files older than `days` days.
+    void ClearApplicationTemporaryFiles(int days) const;
 
     // The customization manager's application name, else Qt's.
     QString ApplicationName() const;
@@ -140,6 +157,7 @@ private:
 
     void ShowEmailDialog();
     void RequestCheckAutoUpdate() const;
+    QString TemporaryFolderName() const;
 
     struct Impl;
     std::unique_ptr<Impl> m_impl;
