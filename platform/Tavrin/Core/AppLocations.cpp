@@ -48,10 +48,15 @@ AppLocations& AppLocations::GetLocations()
     return locations;
 }
 
+ioPath AppLocations::GetExecutablePath()
+{
+    return ioPath(WithoutDeletedMark(ReadExecutableLink()));
+}
+
 ioPath AppLocations::GetApplicationDirectory() const
 {
-    const std::string executable = WithoutDeletedMark(ReadExecutableLink());
-    return executable.empty() ? ioPath() : ioPath(executable).parent_path();
+    const ioPath executable = GetExecutablePath();
+    return executable.empty() ? ioPath() : executable.parent_path();
 }
 
 ioPath AppLocations::GetResourcesPath() const

@@ -14,6 +14,10 @@ public:
     // The process-wide instance.
     static AppLocations& GetLocations();
 
+    // The running executable's file (empty if the system cannot tell), also when it was
+    // replaced or deleted after the process started.
+    static ioPath GetExecutablePath();
+
     // The directory holding the running executable (empty if the system cannot tell).
     virtual ioPath GetApplicationDirectory() const;
     // $TAVRIN_RESOURCES_DIR when set and not empty, else "resources" beside the executable.

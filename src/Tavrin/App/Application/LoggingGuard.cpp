@@ -1,5 +1,6 @@
 #include "Tavrin/App/Application/LoggingGuard_p.h"
 
+#include <Tavrin/Core/AppLocations.h>
 #include <Tavrin/Core/StackTrace.h>
 #include <Tavrin/Core/ioPath.h>
 #include <Tavrin/Util/QtLogHandler.h>
@@ -104,25 +105,14 @@ bool MakeWritableDirectory(const std::string& directory)
            access(directory.c_str(), W_OK | X_OK) == 0;
 }
 
-std::string WithoutDeletedMark(std::string path)
-{
-    const std::string mark = " (deleted)";
-    if (path.size() > mark.size() &&
-        path.compare(path.size() - mark.size(), mark.size(), mark) == 0) {
-        path.resize(path.size() - mark.size());
-    }
-    return path;
-}
-
 // The running program's file name without directory and extension.
 std::string ExecutableName()
 {
-    boost::system::error_code error;
-    std::string path = boost::filesystem::read_symlink("/proc/self/exe", error).string();
-    if (error || path.empty()) {
-        path = program_invocation_name;  // no /proc: what the program was started as
+    ioPath path = Core::AppLocations::GetExecutablePath();
+    if (path.empty()) {
+        path = ioPath(program_invocation_name);  // no /proc: what the program was started as
     }
-    return ioPath(WithoutDeletedMark(path)).stem().utf8string();
+    return path.stem().utf8string();
 }
 
 std::string UserName()
