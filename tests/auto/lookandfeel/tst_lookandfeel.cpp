@@ -1,0 +1,492 @@
+// Themes, interface languages, message catalogues and their menus, on application roots
+// laid out from resources, translations and catalogues compiled by the build. The process
+// runs a real Application so that the installer's language can be read back.
+#include <Tavrin/App/Application/Application.h>
+#include <Tavrin/App/Application/ICustomizationManager.h>
+#include <Tavrin/App/Application/ISettingsManager.h>
+#include <Tavrin/App/Application/LookAndFeelHandler.h>
+#include <Tavrin/App/Application/LookAndFeelManager.h>
+#include <Tavrin/Core/LocalizationManager.h>
+
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QMenu>
+
+#include <glog/logging.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace Tavrin;
+namespace Support = Tavrin::Test;
+using App::LookAndFeelHandler;
+using App::LookAndFeelManager;
+
+namespace {
+
+const QString kData = QStringLiteral(LOOKANDFEEL_DATA_DIR);
+const char* const kTitleFile = "title.json";
+const QByteArray kDarkTitle = R"({"de_DE": "Dunkel", "ru_RU": "Тёмная тема"})";
+
+// An application root below the sandbox, laid out by the test from the compiled data.
+struct Root
+{
+    QString path = Support::NewTempDir(QStringLiteral("root"));
+
+    Root& Copy(const QString& directory, const QStringList& files, const QString& target = "")
+    {
+        QDir().mkpath(path + directory);
+        for (const QString& file : files) {
+            QFile::copy(kData + "/" + file, path + directory + (target.isEmpty() ? file : target));
+        }
+        return *this;
+    }
+    Root& Theme(const QString& name, const QStringList& modules, const QByteArray& title = "{}")
+    {
+        const QString directory = "/resources/themes/" + name + "/";
+        Copy(directory, QStringList(modules).replaceInStrings(QRegExp("$"), ".rcc"));
+        if (!title.isNull()) {
+            Support::WriteFile(path + directory + kTitleFile, title);
+        }
+        return *this;
+    }
+    // Translations by base name ("app_de_DE"); catalogues by source name ("core_de_DE").
+    Root& Locale(const QString& name, const QStringList& translations,
+                 const QStringList& catalogues = {})
+    {
+        const QString directory = "/resources/locales/" + name + "/";
+        Copy(directory, QStringList(translations).replaceInStrings(QRegExp("$"), ".qm"));
+        for (const QString& catalogue : catalogues) {
+            Copy(directory + "LC_MESSAGES/", {catalogue + ".mo"},
+                 catalogue.section('_', 0, 0) + ".mo");
+        }
+        return *this;
+    }
+    std::shared_ptr<LookAndFeelManager> Manager(const std::list<std::string>& modules = {},
+                                                const std::list<std::string>& domains = {})
+    {
+        return std::make_shared<LookAndFeelManager>(path.toStdString(), kTitleFile, modules,
+                                                    domains);
+    }
+};
+
+// Log lines of WARNING and above while it lives, as "SEVERITY: message".
+struct LogCapture : google::LogSink
+{
+    LogCapture() { google::AddLogSink(this); }
+    ~LogCapture() override { google::RemoveLogSink(this); }
+    using google::LogSink::send;
+    void send(google::LogSeverity severity, const char*, const char*, int,
+              const google::LogMessageTime&, const char* message, size_t length) override
+    {
+        if (severity >= google::GLOG_WARNING) {
+            lines.push_back(google::GetLogSeverityName(severity) +
+                            (": " + std::string(message, length)));
+        }
+    }
+    long Count(const std::string& text) const
+    {
+        return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(text) != std::string::npos;
+        });
+    }
+    std::vector<std::string> lines;
+};
+
+// The interface languages the system reports, for one test.
+struct SystemLanguage
+{
+    explicit SystemLanguage(const char* name) { QLocale::setDefault(QLocale(name)); }
+    ~SystemLanguage() { QLocale::setDefault(QLocale::system()); }
+};
+
+// The language the installer recorded, for one test.
+struct InstallerLanguage
+{
+    explicit InstallerLanguage(int code) { Store()->SetInt("Language", code); }
+    ~InstallerLanguage() { Store()->Remove("Language"); }
+    static std::shared_ptr<App::ISettingsManager> Store()
+    {
+        return App::Application::Instance()->GetInstallerSettings("");
+    }
+};
+
+struct Recorder : App::ILookAndFeelObserver
+{
+    Recorder(std::vector<std::string>& events, std::string tag) : events(events), tag(tag) {}
+    void OnLocaleChanged(const std::string& name) override { Add(" locale " + name); }
+    void OnThemeChanged(const std::string& name) override { Add(" theme " + name); }
+    void Add(const std::string& event) { events.push_back(tag + event); }
+    std::vector<std::string>& events;
+    std::string tag;
+};
+
+// What every united style sheet ends with: the library's own sheets.
+std::string ProductSheets()
+{
+    std::string sheets;
+    for (const char* path : {":/productStyle.qss", ":/productStyle_win.qss"}) {
+        QFile file(path);
+        sheets += (file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "?") + "\n";
+    }
+    return sheets;
+}
+
+std::string Translated(const char* text)
+{
+    return QCoreApplication::translate("LookAndFeelTest", text).toStdString();
+}
+
+int ApplicationFontCount()
+{
+    int count = 0;
+    for (int id = 0; id < 256; ++id) {
+        count += QFontDatabase::applicationFontFamilies(id).isEmpty() ? 0 : 1;
+    }
+    return count;
+}
+
+// The entries of a menu: "|" for a separator, "*" after a checked label.
+QStringList Entries(const QMenu& menu)
+{
+    QStringList entries;
+    for (const QAction* action : menu.actions()) {
+        entries << (action->isSeparator() ? QStringLiteral("|")
+                                          : action->text() + (action->isChecked() ? "*" : ""));
+    }
+    return entries;
+}
+
+}  // namespace
+
+TEST(LookAndFeelManager, DiscoversThemesAndLocalesAndSurvivesBrokenTitles)
+{
+    Root root;
+    root.Theme("light", {}).Theme("Dark", {}, kDarkTitle).Theme("broken", {}, "{ not json");
+    root.Theme("untitled", {}, QByteArray()).Locale("ru_RU", {}).Locale("de_DE", {});
+    Support::WriteFile(root.path + "/resources/themes/stray.txt", "not a directory");
+    LogCapture log;
+    const auto manager = root.Manager();
+
+    EXPECT_EQ(manager->GetThemes(), (std::list<std::string>{"broken", "Dark", "light"}));
+    EXPECT_EQ(manager->GetLocales(), (std::list<std::string>{"de_DE", "ru_RU"}));
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.Count("WARNING: The theme title file [" + root.path.toStdString() +
+                        "/resources/themes/broken/title.json] is malformed"),
+              1);
+    EXPECT_TRUE(manager->GetCurrentLocale().empty() && manager->GetCurrentTheme().empty());
+
+    SystemLanguage system("ru_RU");
+    manager->SetLocale("ru_RU");
+    EXPECT_EQ(manager->GetLocalizedThemeName("Dark"), "Тёмная тема");
+    EXPECT_EQ(manager->GetLocalizedThemeName("broken"), "broken");
+    EXPECT_EQ(manager->GetLocalizedThemeName("light"), "light");
+    EXPECT_EQ(log.Count("WARNING: No title found for theme [light] on language [ru_RU]!"), 1);
+
+    Root empty;
+    QDir().mkpath(empty.path + "/resources/locales");
+    EXPECT_TRUE(empty.Manager()->GetLocales().empty());
+    QDir(empty.path).removeRecursively();
+    const auto missing = empty.Manager();
+    EXPECT_TRUE(missing->GetThemes().empty() && missing->GetLocales().empty());
+}
+
+TEST(LookAndFeelManager, UnitesStyleSheetsWithFontVariablesOfTheLocaleAndRegistersFonts)
+{
+    Root root;
+    root.Theme("dark", {"base", "extra", "a"}).Locale("de_DE", {}).Locale("ru_RU", {});
+    const auto manager = root.Manager({"missing", "base", "extra"});
+    LogCapture log;
+    const int fontsBefore = ApplicationFontCount();
+    manager->Initialize("de_DE", "dark");
+
+    // In order: base's two sheets, extra's, the library's two.
+    const std::string sheet = manager->GetUnitedStylesheet();
+    std::size_t at = 0;
+    for (const char* part :
+         {"/* base */ QWidget { font: Courier CourierSize; size: 13; weight: normal; color: green; "
+          "flags: true[]; }",
+          "/* base_win */ QLabel { font-family: Win Sans; margin: @undefinedVariable; }",
+          "/* extra */ QPushButton { font: Courier; family: Extra; }", "background-color: #202235",
+          "qproperty-linksColor: #C45D4B", "font-family: Win Sans; font-size: 12px;"}) {
+        at = sheet.find(part, at);
+        EXPECT_NE(at, std::string::npos) << part << " in\n" << sheet;
+    }
+    EXPECT_EQ(sheet.find("/* a */"), std::string::npos) << "not a listed module";
+    EXPECT_GT(ApplicationFontCount(), fontsBefore);
+    EXPECT_EQ(log.Count("missing.ttf"), 1);
+
+    // The variables belong to the locale of the last SetTheme.
+    manager->SetLocale("ru_RU");
+    EXPECT_EQ(manager->GetUnitedStylesheet(), sheet);
+    manager->SetTheme("dark");
+    EXPECT_NE(manager->GetUnitedStylesheet().find("size: 13; weight: bold; color: blue;"),
+              std::string::npos);
+    manager->SetTheme("");  // resource files outlive the manager otherwise
+}
+
+TEST(LookAndFeelManager, LoadsEveryResourceFileInNameOrderAndUnloadsOnSwitch)
+{
+    Root root;
+    root.Theme("letters", {"c", "B", "a"}).Theme("broken", {"notjson", "listjson", "base"});
+    Support::WriteFile(root.path + "/resources/themes/broken/corrupt.rcc", "not a resource file");
+    const auto manager = root.Manager();
+    std::vector<std::string> events;
+    Recorder first(events, "first"), second(events, "second");
+    manager->RegisterObserver(&first);
+    manager->RegisterObserver(&second);
+    manager->RegisterObserver(&first);
+
+    manager->SetTheme("letters");
+    const std::string a = "/* a */ QFrame { font: @main; }\n\n\n";
+    EXPECT_EQ(manager->GetUnitedStylesheet(), a + "/* B */ QFrame { font: @main; }\n\n\n" +
+                                                  "/* c */ QFrame { font: @main; }\n\n\n" +
+                                                  ProductSheets());
+    EXPECT_NE(ProductSheets().find("font-family: @fontFamilyPlatform1; font-size: 12px;"),
+              std::string::npos);
+
+    manager->SetTheme("letters");  // again: re-registered, rebuilt, told again
+    EXPECT_TRUE(QFile::exists(":/a/style.qss"));
+    LogCapture log;
+    manager->SetTheme("broken");
+    EXPECT_FALSE(QFile::exists(":/a/style.qss"));
+    EXPECT_EQ(log.Count("WARNING: The font variables [:/notjson/fonts.json]"), 1);
+    EXPECT_EQ(log.Count("WARNING: The font variables [:/listjson/fonts.json]"), 1);
+    const std::string broken = manager->GetUnitedStylesheet();
+    EXPECT_NE(broken.find("/* listjson */ QFrame { font: Arial; }"), std::string::npos)
+        << "base still defines the variable";
+
+    manager->UnregisterObserver(&second);
+    manager->SetTheme("");
+    EXPECT_TRUE(manager->GetCurrentTheme().empty());
+    EXPECT_FALSE(QFile::exists(":/base/style.qss"));
+    EXPECT_EQ(manager->GetUnitedStylesheet(), broken);
+
+    manager->SetTheme("ghost");
+    EXPECT_EQ(log.Count("ERROR: The directory [" + root.path.toStdString() +
+                        "/resources/themes/ghost] doesn't exist!"),
+              1);
+    EXPECT_EQ(manager->GetCurrentTheme(), "ghost");
+    EXPECT_EQ(manager->GetUnitedStylesheet(), ProductSheets());
+    EXPECT_EQ(events, (std::vector<std::string>{"first theme letters", "second theme letters",
+                                                "first theme letters", "second theme letters",
+                                                "first theme broken", "second theme broken",
+                                                "first theme ghost"}));
+}
+
+TEST(LookAndFeelManager, ValidatesLocalesAgainstRequestSystemAndInstaller)
+{
+    Root root;
+    root.Locale("de_DE", {}).Locale("en_US", {}).Locale("ru_RU", {}).Locale("pt_BR", {});
+    root.Locale("zh_CN", {}).Locale("zh_TW", {}).Locale("fr_FR_custom", {});
+    const auto manager = root.Manager();
+    const InstallerLanguage german(1031);
+    struct Case
+    {
+        const char* system;
+        const char* requested;
+        const char* expected;
+    } cases[] = {
+        {"pt_PT", "xx_XX", "pt_BR"},   {"ru_RU", "unknown", "ru_RU"}, {"zh_HK", "", "zh_TW"},
+        {"ru_RU", "", "ru_RU"},        {"zh_CN", "", "zh_CN"},        {"fi_FI", "de_de", "de_DE"},
+        {"fr_FR", "", "fr_FR_custom"}, {"fi_FI", "ru_RU", "ru_RU"},   {"ru_RU", "de_DE", "de_DE"},
+    };
+    for (const Case& c : cases) {
+        SystemLanguage system(c.system);
+        manager->SetLocale(c.requested);
+        EXPECT_EQ(manager->GetCurrentLocale(), c.expected) << c.system << " " << c.requested;
+    }
+    EXPECT_EQ(manager->GetDefaultLocale(), "de_DE");
+    for (int code : {0, 2070, 1033, 4242}) {
+        const InstallerLanguage installer(code);
+        EXPECT_EQ(manager->GetDefaultLocale(), code == 0      ? "unknown"
+                                               : code == 2070 ? "pt_PT"
+                                                              : "en_US");
+    }
+    EXPECT_EQ(LookAndFeelManager::LocaleNameFromInstallerCode(1028), "zh_TW");
+    EXPECT_EQ(LookAndFeelManager::LocaleNameFromInstallerCode(2052), "zh_CN");
+
+    // Neither the system nor an installed directory: the installer's choice, or en_US.
+    const auto bare = Root().Locale("de_DE", {}).Manager();
+    SystemLanguage finnish("fi_FI");
+    std::vector<std::string> events;
+    Recorder recorder(events, "observer");
+    bare->RegisterObserver(&recorder);
+    {
+        const InstallerLanguage russian(1049);
+        bare->SetLocale("");
+        bare->SetLocale("unknown");
+    }
+    bare->SetLocale("");
+    EXPECT_EQ(events, (std::vector<std::string>{"observer locale ru_RU", "observer locale en_US"}));
+}
+
+TEST(LookAndFeelManager, SwitchesTranslatorsAndCataloguesWithTheLocale)
+{
+    Root root;
+    root.Locale("ru_RU", {"app_ru_RU", "extra_ru_RU"}, {"core_ru_RU", "extra_ru_RU"});
+    root.Locale("de_DE", {"app_de_DE"}, {"core_de_DE"});
+    Support::WriteFile(root.path + "/resources/locales/de_DE/broken_de_DE.qm", "not a translation");
+    const Core::DomainLocalizationManager core = Core::GetLocalizationManagerForDomain("core");
+    const Core::DomainLocalizationManager extra = Core::GetLocalizationManagerForDomain("extra");
+    {
+        const auto manager = root.Manager({"app", "extra", "broken"}, {"extra", "core"});
+        manager->SetLocale("ru_RU");
+        EXPECT_EQ(Translated("Hello"), "Здравствуйте") << "the last module's file wins";
+        EXPECT_EQ(Translated("Bye"), "Пока");
+        EXPECT_EQ(core.Translate("dark"), "Тёмная");
+        EXPECT_EQ(extra.Translate("Hello"), "Привет из extra");
+        EXPECT_EQ(Core::GetLocalizationManager().Translate("", "Hello"), "Привет из extra");
+        EXPECT_EQ(core.Translate("no such key"), "no such key");
+        EXPECT_EQ(core.Translate(""), "");
+
+        manager->SetLocale("de_DE");
+        EXPECT_EQ(Translated("Hello"), "Hallo");
+        EXPECT_EQ(Translated("Bye"), "Bye");
+        EXPECT_EQ(core.Translate("ru_RU"), "Russisch");
+        EXPECT_EQ(extra.Translate("Hello"), "Hello");
+    }
+    EXPECT_EQ(Translated("Hello"), "Hello") << "the manager's translators die with it";
+    EXPECT_EQ(core.Translate("ru_RU"), "ru_RU");
+
+    const auto all = root.Manager();  // every *.qm file, the broken one skipped
+    all->SetLocale("ru_RU");
+    EXPECT_EQ(Translated("Hello"), "Здравствуйте");
+    all->SetLocale("de_DE");
+    EXPECT_EQ(Translated("Hello"), "Hallo");
+    EXPECT_EQ(core.Translate("de_DE"), "Deutsch") << "\"core\" is the default domain";
+
+    LogCapture log;
+    Support::WriteFile(root.path + "/resources/locales/xx_XX/LC_MESSAGES/core.mo", "garbage");
+    Core::GetLocalizationManager().SetLanguage("xx_XX");
+    EXPECT_EQ(core.Translate("de_DE"), "de_DE");
+    EXPECT_EQ(log.Count("WARNING: The message catalogue of domain [core] for language [xx_XX]"), 1);
+}
+
+TEST(LookAndFeelHandler, FillsMenusAndFollowsTheManager)
+{
+    Root root;
+    root.Theme("dark", {"a"}, kDarkTitle).Theme("light", {"c"});
+    root.Locale("de_DE", {}, {"core_de_DE"}).Locale("ru_RU", {}, {"core_ru_RU"});
+    const auto manager = root.Manager();
+    manager->Initialize("de_DE", "");
+    QMenu languages, themes;
+    QAction* hostAction = languages.addAction("host");
+    int announced = 0;
+    {
+        LookAndFeelHandler handler(manager, &languages, &themes, nullptr);
+        QObject::connect(&handler, &LookAndFeelHandler::ThemeChanged, [&] { ++announced; });
+        QObject::connect(&handler, &LookAndFeelHandler::LocaleChanged, [&] { ++announced; });
+        handler.SetLocaleList(manager->GetLocales());
+        handler.SetLocaleList(manager->GetLocales());
+        handler.SetThemeList(manager->GetThemes());
+        EXPECT_EQ(Entries(languages), (QStringList{"Deutsch", "Russisch", "|"}));
+        EXPECT_EQ(hostAction->parent(), &languages) << "taken out, not deleted";
+        EXPECT_EQ(Entries(themes), (QStringList{"Dunkel", "light"}));
+
+        handler.SelectLocale("ru_RU");
+        handler.SelectTheme("none");
+        manager->SetTheme("light");
+        EXPECT_EQ(Entries(languages), (QStringList{"Deutsch", "Russisch*", "|"}));
+        EXPECT_EQ(Entries(themes), (QStringList{"Dunkel", "light*"}));
+        manager->SetLocale("ru_RU");
+        manager->SetLocale("de_DE");
+        EXPECT_EQ(Entries(languages), (QStringList{"Deutsch*", "Russisch", "|"}));
+        EXPECT_EQ(announced, 0) << "changes made elsewhere are not announced";
+
+        QMenu replacement;
+        handler.SetThemeMenu(&replacement);
+        EXPECT_TRUE(themes.actions().isEmpty());
+        EXPECT_EQ(Entries(replacement), (QStringList{"Dunkel", "light*"}));
+        handler.SetThemeMenu(nullptr);
+        handler.SelectTheme("dark");
+        handler.Refresh();
+        EXPECT_TRUE(replacement.actions().isEmpty());
+    }
+    manager->SetTheme("dark");  // the handler has unregistered itself
+    EXPECT_EQ(announced, 0);
+
+    LookAndFeelHandler fresh(manager, &languages, nullptr, nullptr);
+    QMenu other;
+    fresh.SetLocaleList(manager->GetLocales());
+    fresh.SetLocaleMenu(&other);
+    EXPECT_TRUE(languages.actions().isEmpty());
+    EXPECT_TRUE(other.actions().isEmpty()) << "nothing selected yet";
+    fresh.SelectLocale("ru_RU");
+    fresh.Refresh();
+    EXPECT_EQ(Entries(other), (QStringList{"Deutsch", "Russisch*", "|"}));
+    manager->SetTheme("");
+}
+
+TEST(LookAndFeelHandler, PickingEntriesSwitchesAnnouncesThenRelabels)
+{
+    Root root;
+    root.Theme("dark", {"a"}, kDarkTitle).Theme("light", {"c"});
+    root.Locale("de_DE", {}, {"core_de_DE"}).Locale("ru_RU", {}, {"core_ru_RU"});
+    const auto manager = root.Manager();
+    manager->Initialize("de_DE", "dark");
+    std::vector<std::string> events;
+    Recorder recorder(events, "observer");
+    manager->RegisterObserver(&recorder);
+    QMenu languages, themes;
+    LookAndFeelHandler handler(manager, &languages, &themes, nullptr);
+    handler.SetLocaleList(manager->GetLocales());
+    handler.SetThemeList(manager->GetThemes());
+    QObject::connect(&handler, &LookAndFeelHandler::LocaleChanged, [&](const std::string& l) {
+        events.push_back("signal " + l + " " + Entries(languages).join(',').toStdString());
+    });
+    QObject::connect(&handler, &LookAndFeelHandler::ThemeChanged,
+                     [&](const std::string& theme) { events.push_back("signal " + theme); });
+
+    languages.actions().at(1)->trigger();
+    themes.actions().at(1)->trigger();
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"observer locale ru_RU", "signal ru_RU Deutsch,Russisch*,|",
+                                        "observer theme light", "signal light"}));
+    EXPECT_EQ(manager->GetCurrentLocale(), "ru_RU");
+    EXPECT_EQ(manager->GetCurrentTheme(), "light");
+    EXPECT_EQ(Entries(languages), (QStringList{"Немецкий", "Русский*", "|"}));
+    EXPECT_EQ(Entries(themes), (QStringList{"Тёмная", "light*"})) << "relabelled from \"core\"";
+    manager->UnregisterObserver(&recorder);
+    manager->SetTheme("");
+}
+
+namespace {
+
+struct Customization : App::ICustomizationManager
+{
+    void ApplyLocale(const std::string&) override {}
+    void ApplyCustomization(QWidget*) override {}
+    std::string GetOrganizationName() const override { return "Tavrin"; }
+    Core::Version GetVersion() const override { return Core::Version{14, 5, 0}; }
+    std::string GetTemporaryFolderName() const override { return "TavrinTest"; }
+    std::string GetApplicationName() const override { return "Look and feel test"; }
+    std::string GetAboutProductName() const override { return ""; }
+    std::string GetApplicationIconPath() const override { return ""; }
+    std::string GetModuleName() const override { return "test"; }
+    std::string GetProductFolderName() const override { return "LookAndFeelTest"; }
+    std::string GetSupportEmail() const override { return ""; }
+    std::string GetCustomAboutCaption() const override { return ""; }
+    std::string GetPostInstallPage() const override { return ""; }
+    bool IsEmailDialogEnabled() const override { return false; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Support::EnterSandbox();
+    ::testing::InitGoogleTest(&argc, argv);
+    int result = 0;
+    {
+        App::Application application(argc, argv, App::Application::AppContext{false});
+        Support::PointSettingsAtSandbox();
+        application.SetCustomizationManager(std::make_shared<Customization>());
+        result = RUN_ALL_TESTS();
+    }
+    Support::LeaveSandbox();
+    return result;
+}
