@@ -18,7 +18,8 @@ QPixmap KestrelCustomization::LoadIcon()
 
 void KestrelCustomization::ApplyLocale(const std::string& locale)
 {
-    // Kestrel ships no translations; the locale still decides number and date formats.
+    // The translators are the look-and-feel manager's; the locale decides number and date
+    // formats.
     QLocale::setDefault(QLocale(QString::fromStdString(locale)));
 }
 

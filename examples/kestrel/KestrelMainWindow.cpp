@@ -10,27 +10,63 @@
 #include <QStatusBar>
 #include <QTextBrowser>
 
+#include <iterator>
+
 namespace Kestrel {
 
 namespace {
 
 enum ProjectRole
 {
-    OwnerRole = Qt::UserRole,
-    StatusRole,
-    SummaryRole,
+    ProjectIndexRole = Qt::UserRole,
 };
+
+// The sample projects; texts are translated whenever they are shown. Owners are names and
+// stay as written.
+struct ProjectText
+{
+    const char* name;
+    const char* owner;
+    const char* status;
+    const char* summary;
+};
+
+const ProjectText kProjects[] = {
+    {QT_TRANSLATE_NOOP("Kestrel::KestrelMainWindow", "Harbour survey"), "M. Okafor",
+     QT_TRANSLATE_NOOP("Kestrel::KestrelMainWindow", "In progress"),
+     QT_TRANSLATE_NOOP("Kestrel::KestrelMainWindow",
+                       "Depth soundings and mooring positions for the east basin.")},
+    {QT_TRANSLATE_NOOP("Kestrel::KestrelMainWindow", "Spring catalogue"), "L. Brandt",
+     QT_TRANSLATE_NOOP("Kestrel::KestrelMainWindow", "Review"),
+     QT_TRANSLATE_NOOP("Kestrel::KestrelMainWindow",
+                       "Layouts and product photographs for the spring range.")},
+    {QT_TRANSLATE_NOOP("Kestrel::KestrelMainWindow", "Field notes"), "S. Ivers",
+     QT_TRANSLATE_NOOP("Kestrel::KestrelMainWindow", "Draft"),
+     QT_TRANSLATE_NOOP("Kestrel::KestrelMainWindow",
+                       "Observations from the upland transects, with sketches.")},
+    {QT_TRANSLATE_NOOP("Kestrel::KestrelMainWindow", "Quarterly report"), "A. Chen",
+     QT_TRANSLATE_NOOP("Kestrel::KestrelMainWindow", "Done"),
+     QT_TRANSLATE_NOOP("Kestrel::KestrelMainWindow",
+                       "Figures and commentary for the third quarter.")},
+};
+
+const ProjectText* ProjectOf(const QListWidgetItem* item)
+{
+    const int index = item->data(ProjectIndexRole).toInt();
+    return index >= 0 && index < int(std::size(kProjects)) ? &kProjects[index] : nullptr;
+}
 
 }  // namespace
 
-KestrelMainWindow::KestrelMainWindow(const QString& version, QWidget* parent) : QMainWindow(parent)
+KestrelMainWindow::KestrelMainWindow(const QString& version, QWidget* parent)
+    : QMainWindow(parent), m_version(version)
 {
-    setWindowTitle(tr("Tavrin Kestrel"));
     CreateMenus();
     setCentralWidget(CreateWorkspace());
-    statusBar()->addPermanentWidget(new QLabel(tr("Version %1").arg(version), this));
-    statusBar()->showMessage(tr("Ready"));
+    m_versionLabel = new QLabel(this);
+    statusBar()->addPermanentWidget(m_versionLabel);
     FillProjects();
+    RetranslateUi();
     resize(900, 600);
 }
 
@@ -41,17 +77,53 @@ void KestrelMainWindow::closeEvent(QCloseEvent* event)
     emit QuitRequested();
 }
 
+void KestrelMainWindow::changeEvent(QEvent* event)
+{
+    // Sent to every widget when a translator is installed or removed.
+    if (event->type() == QEvent::LanguageChange) {
+        RetranslateUi();
+    }
+    QMainWindow::changeEvent(event);
+}
+
 void KestrelMainWindow::CreateMenus()
 {
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    connect(file->addAction(tr("&Restart")), &QAction::triggered, this,
-            &KestrelMainWindow::RestartRequested);
-    QAction* quit = file->addAction(tr("&Quit"));
-    quit->setShortcut(QKeySequence::Quit);
-    connect(quit, &QAction::triggered, this, &KestrelMainWindow::QuitRequested);
+    m_fileMenu = menuBar()->addMenu(QString());
+    m_restartAction = m_fileMenu->addAction(QString());
+    connect(m_restartAction, &QAction::triggered, this, &KestrelMainWindow::RestartRequested);
+    m_quitAction = m_fileMenu->addAction(QString());
+    m_quitAction->setShortcut(QKeySequence::Quit);
+    connect(m_quitAction, &QAction::triggered, this, &KestrelMainWindow::QuitRequested);
 
-    QMenu* help = menuBar()->addMenu(tr("&Help"));
-    connect(help->addAction(tr("About &Qt")), &QAction::triggered, qApp, &QApplication::aboutQt);
+    m_viewMenu = menuBar()->addMenu(QString());
+    m_languageMenu = m_viewMenu->addMenu(QString());
+    m_themeMenu = m_viewMenu->addMenu(QString());
+
+    m_helpMenu = menuBar()->addMenu(QString());
+    m_aboutQtAction = m_helpMenu->addAction(QString());
+    connect(m_aboutQtAction, &QAction::triggered, qApp, &QApplication::aboutQt);
+}
+
+void KestrelMainWindow::RetranslateUi()
+{
+    setWindowTitle(tr("Tavrin Kestrel"));
+    m_fileMenu->setTitle(tr("&File"));
+    m_restartAction->setText(tr("&Restart"));
+    m_quitAction->setText(tr("&Quit"));
+    m_viewMenu->setTitle(tr("&View"));
+    m_languageMenu->setTitle(tr("&Language"));
+    m_themeMenu->setTitle(tr("&Theme"));
+    m_helpMenu->setTitle(tr("&Help"));
+    m_aboutQtAction->setText(tr("About &Qt"));
+    m_versionLabel->setText(tr("Version %1").arg(m_version));
+    if (m_crashNotice) {
+        m_crashNotice->setText(
+            tr("The previous session of Tavrin Kestrel ended unexpectedly (%n session(s)).",
+               nullptr, m_crashedSessions));
+    } else {
+        statusBar()->showMessage(tr("Ready"));
+    }
+    RetranslateProjects();
 }
 
 void KestrelMainWindow::ShowPreviousSessionCrashed(int crashedSessions)
@@ -59,14 +131,17 @@ void KestrelMainWindow::ShowPreviousSessionCrashed(int crashedSessions)
     if (crashedSessions <= 0) {
         return;
     }
-    auto* notice = new QLabel(
-        tr("The previous session of Tavrin Kestrel ended unexpectedly (%n session(s)).", nullptr,
-           crashedSessions),
-        this);
-    notice->setObjectName(QStringLiteral("crashNotice"));
-    notice->setStyleSheet(QStringLiteral("QLabel { background: #fff3cd; padding: 2px 6px; }"));
-    statusBar()->addWidget(notice);
+    m_crashedSessions = crashedSessions;
+    if (!m_crashNotice) {
+        m_crashNotice = new QLabel(this);
+        m_crashNotice->setObjectName(QStringLiteral("crashNotice"));
+        // A warning looks the same in every theme.
+        m_crashNotice->setStyleSheet(
+            QStringLiteral("QLabel { background: #fff3cd; color: #4d3800; padding: 2px 6px; }"));
+        statusBar()->addWidget(m_crashNotice);
+    }
     statusBar()->clearMessage();
+    RetranslateUi();
 }
 
 QWidget* KestrelMainWindow::CreateWorkspace()
@@ -86,40 +161,39 @@ QWidget* KestrelMainWindow::CreateWorkspace()
 
 void KestrelMainWindow::FillProjects()
 {
-    struct Project
-    {
-        QString name, owner, status, summary;
-    };
-    const Project projects[] = {
-        {tr("Harbour survey"), tr("M. Okafor"), tr("In progress"),
-         tr("Depth soundings and mooring positions for the east basin.")},
-        {tr("Spring catalogue"), tr("L. Brandt"), tr("Review"),
-         tr("Layouts and product photographs for the spring range.")},
-        {tr("Field notes"), tr("S. Ivers"), tr("Draft"),
-         tr("Observations from the upland transects, with sketches.")},
-        {tr("Quarterly report"), tr("A. Chen"), tr("Done"),
-         tr("Figures and commentary for the third quarter.")},
-    };
-    for (const Project& project : projects) {
-        auto* item = new QListWidgetItem(project.name, m_projects);
-        item->setData(OwnerRole, project.owner);
-        item->setData(StatusRole, project.status);
-        item->setData(SummaryRole, project.summary);
+    for (int index = 0; index < int(std::size(kProjects)); ++index) {
+        auto* item = new QListWidgetItem(m_projects);
+        item->setData(ProjectIndexRole, index);
     }
-    m_projects->setCurrentRow(0);
+}
+
+void KestrelMainWindow::RetranslateProjects()
+{
+    for (int row = 0; row < m_projects->count(); ++row) {
+        QListWidgetItem* item = m_projects->item(row);
+        if (const ProjectText* project = ProjectOf(item)) {
+            item->setText(tr(project->name));
+        }
+    }
+    if (!m_projects->currentItem() && m_projects->count() > 0) {
+        m_projects->setCurrentRow(0);  // shows it
+    } else {
+        ShowProject(m_projects->currentItem());
+    }
 }
 
 void KestrelMainWindow::ShowProject(const QListWidgetItem* item)
 {
-    if (!item) {
+    const ProjectText* project = item ? ProjectOf(item) : nullptr;
+    if (!project) {
         m_details->clear();
         return;
     }
     m_details->setHtml(tr("<h2>%1</h2><p><b>Owner:</b> %2<br><b>Status:</b> %3</p><p>%4</p>")
-                           .arg(item->text().toHtmlEscaped(),
-                                item->data(OwnerRole).toString().toHtmlEscaped(),
-                                item->data(StatusRole).toString().toHtmlEscaped(),
-                                item->data(SummaryRole).toString().toHtmlEscaped()));
+                           .arg(tr(project->name).toHtmlEscaped(),
+                                QString::fromUtf8(project->owner).toHtmlEscaped(),
+                                tr(project->status).toHtmlEscaped(),
+                                tr(project->summary).toHtmlEscaped()));
 }
 
 }  // namespace Kestrel

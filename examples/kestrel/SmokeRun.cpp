@@ -3,6 +3,7 @@
 #include "StartupReport.h"
 
 #include <Tavrin/App/Application/Application.h>
+#include <Tavrin/App/Application/ILookAndFeelManager.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,6 +11,8 @@
 #include <QWidget>
 
 #include <cstdio>
+#include <list>
+#include <memory>
 #include <utility>
 
 namespace Kestrel {
@@ -49,7 +52,7 @@ void SmokeRun::Run()
     for (const QString& line : StartupReport(m_application)) {
         PrintLine(stdout, line);
     }
-    if (m_options.WantsScreenshot() && !SaveScreenshot()) {
+    if (m_options.WantsScreenshot() && !SaveScreenshots()) {
         return;
     }
     if (!m_application.TryToQuit()) {
@@ -57,10 +60,50 @@ void SmokeRun::Run()
     }
 }
 
-bool SmokeRun::SaveScreenshot()
+QString SmokeRun::ThemedPath(const QString& path, const std::string& theme)
+{
+    const QFileInfo file(path);
+    const QString tag = QLatin1Char('-') + QString::fromStdString(theme);
+    if (file.suffix().isEmpty()) {
+        return path + tag;
+    }
+    return file.dir().filePath(file.completeBaseName() + tag + QLatin1Char('.') + file.suffix());
+}
+
+bool SmokeRun::SaveScreenshots()
 {
     const QString path = m_options.ScreenshotPath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    // Every screenshot goes beside the given one: without its directory, none can be saved.
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        Fail(tr("Cannot write the screenshot to %1.").arg(path), 1);
+        return false;
+    }
+    const std::shared_ptr<Tavrin::App::ILookAndFeelManager> lookAndFeel =
+        m_application.GetLookAndFeel();
+    const std::string current = lookAndFeel ? lookAndFeel->GetCurrentTheme() : std::string();
+    if (!current.empty()) {
+        // A copy: the manager's list is only lent.
+        const std::list<std::string> themes = lookAndFeel->GetThemes();
+        bool saved = true;
+        for (auto theme = themes.begin(); saved && theme != themes.end(); ++theme) {
+            if (*theme != current) {
+                lookAndFeel->SetTheme(*theme);
+                saved = SaveScreenshot(ThemedPath(path, *theme));
+            }
+        }
+        lookAndFeel->SetTheme(current);
+        if (!saved) {
+            return false;
+        }
+    }
+    // The current theme's comes last, so the last screenshot line names the given path.
+    return SaveScreenshot(path);
+}
+
+bool SmokeRun::SaveScreenshot(const QString& path)
+{
+    // The new style sheet asks for layouts through posted events; settle them first.
+    QCoreApplication::sendPostedEvents();
     if (!m_window.grab().save(path, "PNG")) {
         Fail(tr("Cannot write the screenshot to %1.").arg(path), 1);
         return false;

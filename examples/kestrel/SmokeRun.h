@@ -3,7 +3,10 @@
 #include "LaunchOptions.h"
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
+
+#include <string>
 
 namespace Tavrin {
 namespace App {
@@ -14,20 +17,26 @@ class Application;
 namespace Kestrel {
 
 // An unattended run: once the application has started and its event loop runs, prints the
-// start-up report on stdout, saves the screenshot when asked to and quits through the
-// application's quit policy. Problems go to stderr and end the run with a non-zero status:
+// start-up report on stdout, saves the screenshots when asked to and quits through the
+// application's quit policy. There is one screenshot per theme: the given path shows the
+// current theme, "<name>-<theme>.<suffix>" beside it each other theme; the current theme is
+// back in place before the run quits. Problems go to stderr and end the run with a non-zero status:
 // 1 when the screenshot or the quit fails, 3 when the start does not come in time.
 class SmokeRun : public QObject
 {
     Q_OBJECT
 
 public:
+    // "shot.png" and "dark" give "shot-dark.png"; a path without a suffix gets "-dark".
+    static QString ThemedPath(const QString& path, const std::string& theme);
+
     // Create it before Application::Start, which announces the start.
     SmokeRun(Tavrin::App::Application& application, QWidget& window, LaunchOptions options);
 
 private:
     void Run();
-    bool SaveScreenshot();
+    bool SaveScreenshots();
+    bool SaveScreenshot(const QString& path);
     void Fail(const QString& message, int status);
 
     Tavrin::App::Application& m_application;

@@ -1,10 +1,23 @@
 #include "StartupReport.h"
 
+#include <Tavrin/App/Application/ILookAndFeelManager.h>
+
 #include <QCoreApplication>
+
+#include <string>
 
 namespace Kestrel {
 
 using Tavrin::App::Application;
+
+namespace {
+
+QString NameOrNone(const std::string& name)
+{
+    return name.empty() ? QStringLiteral("(none)") : QString::fromStdString(name);
+}
+
+}  // namespace
 
 QStringList StartupReport(const Application& application)
 {
@@ -13,6 +26,8 @@ QStringList StartupReport(const Application& application)
     for (const std::string& session : application.GetCrashedSessions()) {
         crashed << QString::fromStdString(session);
     }
+    const std::shared_ptr<Tavrin::App::ILookAndFeelManager> lookAndFeel =
+        application.GetLookAndFeel();
     return {
         QStringLiteral("product: ") + application.ApplicationName(),
         QStringLiteral("version: ") + QCoreApplication::applicationVersion(),
@@ -23,6 +38,10 @@ QStringList StartupReport(const Application& application)
         QStringLiteral("session: ") + QString::fromStdString(application.SessionId()),
         QStringLiteral("crashed sessions: ") +
             (crashed.isEmpty() ? QStringLiteral("(none)") : crashed.join(QStringLiteral(", "))),
+        QStringLiteral("theme: ") +
+            NameOrNone(lookAndFeel ? lookAndFeel->GetCurrentTheme() : std::string()),
+        QStringLiteral("locale: ") +
+            NameOrNone(lookAndFeel ? lookAndFeel->GetCurrentLocale() : std::string()),
     };
 }
 

@@ -3,17 +3,20 @@
 //                                        offscreen, as with --offscreen-smoke
 //   tavrin-kestrel --offscreen-smoke [--screenshot=PATH]
 //                                        starts offscreen, prints a start-up report, saves a
-//                                        screenshot of the main window and quits
+//                                        screenshot of the main window in every theme and
+//                                        quits
 //   tavrin-kestrel --quit-after-start    prints the report and quits as soon as it started
 // Exit status: 0 after a normal quit, 1 when the screenshot or the quit failed, 2 for an
 // unusable command line, 3 when the application did not start in time.
 #include "KestrelApplication.h"
 #include "KestrelCustomization.h"
+#include "KestrelLookAndFeel.h"
 #include "KestrelMainWindow.h"
 #include "KestrelSplash.h"
 #include "LaunchOptions.h"
 #include "SmokeRun.h"
 
+#include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/SettingsManager.h>
 #include <Tavrin/App/Application/StartupEnvironment.h>
 #include <Tavrin/Util/VersionToString.h>
@@ -30,13 +33,10 @@ using Tavrin::App::SettingsManager;
 
 const char kOrganization[] = "Tavrin";
 
-// Identity, the three settings stores and the splash, before anything asks for them.
-std::shared_ptr<Kestrel::KestrelSplash> InjectServices(KestrelApplication& application)
+// Identity and the three settings stores, before anything asks for them.
+void InjectServices(KestrelApplication& application, const QPixmap& icon)
 {
-    auto customization = std::make_shared<Kestrel::KestrelCustomization>();
-    const QString version = Tavrin::Util::VersionToString(customization->GetVersion(), 0, ".");
-    application.SetCustomizationManager(customization);
-    const QPixmap icon = Kestrel::KestrelCustomization::LoadIcon();
+    application.SetCustomizationManager(std::make_shared<Kestrel::KestrelCustomization>());
     application.setWindowIcon(QIcon(icon));
 
     application.SetSettingsManager(std::make_shared<SettingsManager>("Kestrel", kOrganization));
@@ -44,7 +44,14 @@ std::shared_ptr<Kestrel::KestrelSplash> InjectServices(KestrelApplication& appli
         std::make_shared<SettingsManager>("Kestrel/Product", kOrganization));
     application.SetMailSettingsManager(
         std::make_shared<SettingsManager>("Kestrel/Mail", kOrganization));
+}
 
+// The splash, painted in the interface language.
+std::shared_ptr<Kestrel::KestrelSplash> InjectSplash(KestrelApplication& application,
+                                                     const QPixmap& icon)
+{
+    const QString version =
+        Tavrin::Util::VersionToString(application.GetCustomizationManager()->GetVersion(), 0, ".");
     auto splash = std::make_shared<Kestrel::KestrelSplash>(version, icon);
     application.SetSplash(splash);
     return splash;
@@ -68,15 +75,19 @@ int main(int argc, char** argv)
     if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
         options.offscreenSmoke = true;  // nobody could see the window, let alone close it
     }
-    const std::shared_ptr<Kestrel::KestrelSplash> splash = InjectServices(application);
+    const QPixmap icon = Kestrel::KestrelCustomization::LoadIcon();
+    InjectServices(application, icon);
+    // Before the splash and the window, so that they are built translated and styled.
+    Kestrel::KestrelLookAndFeel lookAndFeel(application);
+    const std::shared_ptr<Kestrel::KestrelSplash> splash = InjectSplash(application, icon);
 
     Kestrel::KestrelMainWindow window(QCoreApplication::applicationVersion());
+    lookAndFeel.AttachMenus(window.LanguageMenu(), window.ThemeMenu());
     QObject::connect(&window, &Kestrel::KestrelMainWindow::QuitRequested, &application,
                      &KestrelApplication::TryToQuit);
-    QObject::connect(&window, &Kestrel::KestrelMainWindow::RestartRequested, &application,
-                     [&application] {
-                         application.TryToRestart(Tavrin::Enums::Interactive, QString());
-                     });
+    QObject::connect(
+        &window, &Kestrel::KestrelMainWindow::RestartRequested, &application,
+        [&application] { application.TryToRestart(Tavrin::Enums::Interactive, QString()); });
     window.ShowPreviousSessionCrashed(static_cast<int>(application.GetCrashedSessions().size()));
     application.SetMainWindow(&window);
     splash->FinishWhenShown(&window);
