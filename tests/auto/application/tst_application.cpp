@@ -1,30 +1,33 @@
-// The application object. A process holds one application object at a time, so every test
-// builds its own and this file brings its own main.
+// The application object, the product's temporary files and the restart. A process holds one
+// application object at a time, so every test builds its own and this file brings its own main.
+// The restarted "product" is the helper program, which writes down the arguments it got.
 #include <Tavrin/App/Application/Application.h>
+#include <Tavrin/App/Application/ApplicationRestarter.h>
 #include <Tavrin/App/Application/EventHandler.h>
 #include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/IGateway.h>
 #include <Tavrin/App/Application/ISplash.h>
 #include <Tavrin/App/Application/LoggingGuard_p.h>
 #include <Tavrin/App/Application/SettingsManager.h>
+#include <Tavrin/Util/AlertBox.h>
 
 #include "TestSupport.h"
 
+#include <QAbstractButton>
 #include <QAbstractEventDispatcher>
-#include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include <glog/logging.h>
 #include <gtest/gtest.h>
 
-#include <memory>
-
 using Tavrin::App::Application;
-using Tavrin::App::ISettingsManager;
 using Tavrin::App::SettingsManager;
 
 namespace WebCore {
@@ -42,6 +45,17 @@ protected:
 
 namespace {
 
+struct CountingHandler : Tavrin::App::EventHandler
+{
+    bool HandleNativeEvent(const QByteArray&, void*, long*) override
+    {
+        ++calls;
+        return false;
+    }
+    int calls = 0;
+};
+
+const int kWaitMs = 30000;
 int g_argc = 1;
 char g_arg0[] = "tst_application";
 char* g_argv[] = {g_arg0, nullptr};
@@ -75,21 +89,8 @@ struct Splash : Tavrin::App::ISplash
 
 struct Gateway : Tavrin::ExternalStimulus::IGateway
 {
-    void AddStimulus(const Tavrin::ExternalStimulus::Stimulus& stimulus) override
-    {
-        stimuli.push_back(stimulus);
-    }
+    void AddStimulus(const Tavrin::ExternalStimulus::Stimulus& s) override { stimuli.push_back(s); }
     std::vector<Tavrin::ExternalStimulus::Stimulus> stimuli;
-};
-
-struct CountingHandler : Tavrin::App::EventHandler
-{
-    bool HandleNativeEvent(const QByteArray&, void*, long*) override
-    {
-        ++calls;
-        return false;
-    }
-    int calls = 0;
 };
 
 // A product's application: the launch type and the quit policy are its to decide.
@@ -102,82 +103,82 @@ public:
     }
     LaunchType CheckFirstLaunch() const override
     {
-        ++launchChecks;
         return launchType ? *launchType : Application::CheckFirstLaunch();
     }
-    void OnStart() override
-    {
-        ++starts;
-        Application::OnStart();
-    }
-
     boost::optional<LaunchType> launchType;
     bool allowQuit = true;
-    int starts = 0;
-    mutable int launchChecks = 0;
 
 private:
-    bool TryToQuitImpl() override
-    {
-        if (allowQuit) {
-            QCoreApplication::quit();
-        }
-        return allowQuit;
-    }
+    bool TryToQuitImpl() override { return allowQuit ? (quit(), true) : false; }
 };
 
-std::shared_ptr<ISettingsManager> NewStore(const char* name)
+std::shared_ptr<SettingsManager> NewStore(const char* name)
 {
     return std::make_shared<SettingsManager>(
-        Tavrin::Test::NewTempDir(QString::fromLatin1(name)) + QStringLiteral("/store.ini"),
-        QSettings::IniFormat);
+        Tavrin::Test::NewTempDir(QString::fromLatin1(name)) + "/store.ini", QSettings::IniFormat);
 }
 
-TEST(Application, StoresFallBackAndInstallerSettingsNeedTheCustomization)
+// An update check is requested a while after the start, unless the user switched it off.
+TEST(Application, StartRunsOnceAndAsksForAnUpdateCheckLaterUnlessSwitchedOff)
 {
-    ProductApplication app;
-    const auto general = NewStore("general");
-    const auto product = NewStore("product");
-    app.SetSettingsManager(general);
-    EXPECT_EQ(app.GetProductSettingsManager(), general);
-    EXPECT_EQ(app.GetMailSettingsManager(), general);
-    app.SetProductSettingsManager(product);
-    EXPECT_EQ(app.GetMailSettingsManager(), product);
-
-    EXPECT_EQ(app.GetInstallerSettings(""), nullptr);
-    EXPECT_TRUE(app.GetProductNameAbout().isEmpty());
-    EXPECT_EQ(Application::Instance(), &app);
-
-    app.SetCustomizationManager(std::make_shared<Customization>());
-    auto installer = std::dynamic_pointer_cast<SettingsManager>(app.GetInstallerSettings(""));
-    ASSERT_NE(installer, nullptr);
-    EXPECT_EQ(installer->GetFileName(),
-              Tavrin::Test::SandboxDir() + "/etc/xdg/Tavrin/TestProduct.conf");
-    EXPECT_EQ(app.GetProductNameAbout(), QStringLiteral("Tavrin Test About"));
-    EXPECT_EQ(QCoreApplication::applicationVersion(), QStringLiteral("14.5.0"));
-    EXPECT_EQ(QCoreApplication::organizationName(), QStringLiteral("Tavrin"));
+    for (bool switchedOff : {false, true}) {
+        ProductApplication app;
+        auto splash = std::make_shared<Splash>();
+        app.SetSplash(splash);
+        if (switchedOff) {
+            app.SetSettingsManager(NewStore("update"));
+            app.GetSettingsManager()->SetBool("autoUpdate", false);
+        }
+        QSignalSpy started(&app, &Application::ApplicationStarted);
+        QSignalSpy update(&app, &Application::AutoUpdateCheckRequested);
+        app.Start();
+        app.Start();
+        EXPECT_EQ(std::make_tuple(splash->activations, started.count(), update.count()),
+                  std::make_tuple(1, 1, 0));
+        EXPECT_EQ(update.wait(7000), !switchedOff);
+    }
 }
 
-TEST(Application, StartRunsOnceAndQuitFollowsTheProductsAnswer)
+TEST(Application, EmailDialogOnlyOnAFirstLaunchOfAnUnregisteredUserWhenTheGatewayRunsIt)
 {
-    ProductApplication app;
-    app.SetSettingsManager(NewStore("start"));
-    auto splash = std::make_shared<Splash>();
-    app.SetSplash(splash);
-    QSignalSpy started(&app, &Application::ApplicationStarted);
-    app.Start();
-    app.Start();
-    EXPECT_EQ(app.starts, 1);
-    EXPECT_EQ(splash->activations, 1);
-    EXPECT_EQ(started.count(), 1);
-    EXPECT_TRUE(app.IsStarted());
-
-    app.allowQuit = false;
-    EXPECT_FALSE(app.TryToQuit());
-    EXPECT_FALSE(app.IsQuitting());
-    app.allowQuit = true;
-    EXPECT_TRUE(app.TryToQuit());
-    EXPECT_TRUE(app.IsQuitting());
+    const struct
+    {
+        Application::LaunchType launchType;
+        const char* isRegUser;
+        bool enabled;
+        bool withGateway;
+        int expectedDialogs;
+    } cases[] = {
+        {Application::FirstLaunch, "0", true, false, 1},
+        {Application::FirstLaunchAfterUpdate, "", true, false, 0},
+        {Application::RegularLaunch, "", true, false, 0},
+        {Application::FirstLaunch, "1", true, false, 0},
+        {Application::FirstLaunch, "", false, false, 0},
+        {Application::FirstLaunch, "", true, true, 0},  // until the gateway runs it
+    };
+    for (const auto& c : cases) {
+        ProductApplication app;
+        app.launchType = c.launchType;
+        auto customization = std::make_shared<Customization>();
+        customization->emailDialogEnabled = c.enabled;
+        app.SetCustomizationManager(customization);
+        // The mail store falls back to the product store, and that to the general one.
+        app.SetSettingsManager(NewStore("general"));
+        app.GetSettingsManager()->SetString("IsRegUser", c.isRegUser);
+        auto gateway = std::make_shared<Gateway>();
+        if (c.withGateway) {
+            app.SetExternalStimulusGateway(gateway);
+        }
+        QSignalSpy shown(&app, &Application::AfterShowEmailDialog);
+        app.Start();
+        EXPECT_EQ(shown.count(), c.expectedDialogs) << c.launchType << c.isRegUser;
+        if (c.withGateway) {
+            ASSERT_EQ(gateway->stimuli.size(), 1u);
+            EXPECT_EQ(gateway->stimuli[0].id, "EMAIL_DIALOG");
+            gateway->stimuli[0].action();
+            EXPECT_EQ(shown.count(), 1);
+        }
+    }
 }
 
 TEST(Application, WebEngineTimersWaitOnlyWhileDragging)
@@ -206,113 +207,6 @@ TEST(Application, WebEngineTimersWaitOnlyWhileDragging)
     EXPECT_EQ(timer.timerEvents, 3);
 }
 
-TEST(Application, AutoUpdateRequestFollowsTheSetting)
-{
-    {
-        ProductApplication app;
-        const auto store = NewStore("update-off");
-        store->SetBool("autoUpdate", false);
-        app.SetSettingsManager(store);
-        QSignalSpy requested(&app, &Application::AutoUpdateCheckRequested);
-        app.Start();
-        EXPECT_FALSE(requested.wait(5500));
-    }
-    ProductApplication app;
-    app.SetSettingsManager(NewStore("update-default"));
-    QSignalSpy requested(&app, &Application::AutoUpdateCheckRequested);
-    app.Start();
-    EXPECT_EQ(requested.count(), 0);
-    EXPECT_TRUE(requested.wait(7000));
-    EXPECT_EQ(requested.count(), 1);
-}
-
-struct EmailCase
-{
-    Application::LaunchType launchType;
-    const char* isRegUser;
-    bool enabled;
-    bool withGateway;
-    int expectedDialogs;
-};
-
-TEST(Application, EmailDialogOnlyOnAFirstLaunchOfAnUnregisteredUser)
-{
-    const EmailCase cases[] = {
-        {Application::FirstLaunch, "", true, false, 1},
-        {Application::FirstLaunch, "0", true, false, 1},
-        {Application::FirstLaunchAfterUpdate, "", true, false, 0},
-        {Application::RegularLaunch, "", true, false, 0},
-        {Application::FirstLaunch, "1", true, false, 0},
-        {Application::FirstLaunch, "", false, false, 0},
-        {Application::FirstLaunch, "", true, true, 0},  // the gateway never runs it
-    };
-    for (const EmailCase& c : cases) {
-        ProductApplication app;
-        app.launchType = c.launchType;
-        auto customization = std::make_shared<Customization>();
-        customization->emailDialogEnabled = c.enabled;
-        app.SetCustomizationManager(customization);
-        const auto mail = NewStore("mail");
-        mail->SetString("IsRegUser", c.isRegUser);
-        app.SetMailSettingsManager(mail);
-        app.SetSettingsManager(NewStore("general"));
-        auto gateway = std::make_shared<Gateway>();
-        if (c.withGateway) {
-            app.SetExternalStimulusGateway(gateway);
-        }
-        QSignalSpy before(&app, &Application::BeforeShowEmailDialog);
-        QSignalSpy after(&app, &Application::AfterShowEmailDialog);
-        app.Start();
-        EXPECT_EQ(before.count(), c.expectedDialogs) << c.launchType << c.isRegUser;
-        EXPECT_EQ(after.count(), c.expectedDialogs);
-        EXPECT_EQ(app.launchChecks, c.withGateway ? 0 : 1);  // decided when first needed
-        if (c.withGateway) {
-            ASSERT_EQ(gateway->stimuli.size(), 1u);
-            EXPECT_EQ(gateway->stimuli[0].id, "EMAIL_DIALOG");
-            gateway->stimuli[0].action();  // when the gateway runs it, the dialog comes
-            EXPECT_EQ(before.count(), 1);
-        }
-    }
-}
-
-TEST(Application, LaunchTypeFollowsVersionAndInstallation)
-{
-    ProductApplication app;
-    const auto store = NewStore("launch");
-    app.SetSettingsManager(store);
-    QCoreApplication::setApplicationVersion(QStringLiteral("14.5.0"));
-
-    EXPECT_EQ(app.CheckFirstLaunch(), Application::FirstLaunch);
-    EXPECT_EQ(store->GetString("Version", ""), "14-5-0");
-    EXPECT_EQ(store->GetString("IsRun", ""), "1");
-    EXPECT_FALSE(store->GetString("DateOfFirstStart", "").empty());
-    EXPECT_EQ(app.CheckFirstLaunch(), Application::RegularLaunch);
-    store->SetString("DateTime", "installed again");
-    EXPECT_EQ(app.CheckFirstLaunch(), Application::Reinstall);
-    EXPECT_EQ(store->GetString("InstallDateTime", ""), "installed again");
-    store->SetString("Version", "14.5.0");  // the dotted form is not this version's record
-    EXPECT_EQ(app.CheckFirstLaunch(), Application::FirstLaunchAfterUpdate);
-
-    // The run's own type is decided once.
-    EXPECT_EQ(app.GetLaunchType(), Application::RegularLaunch);
-    EXPECT_FALSE(app.IsFirstLauch());
-    store->SetString("DateOfFirstStart", "not a date");
-    EXPECT_EQ(app.GetDaysPassed(), 0);
-    store->SetString("DateOfFirstStart",
-                     QDateTime::currentDateTime().addDays(-3).toString(Qt::TextDate).toStdString());
-    EXPECT_EQ(app.GetDaysPassed(), 3);
-}
-
-TEST(Application, WithoutStoresItLogsAndAnswersDefaults)
-{
-    ProductApplication app;
-    EXPECT_EQ(app.GetProductSettingsManager(), nullptr);
-    EXPECT_EQ(app.CheckFirstLaunch(), Application::FirstLaunch);
-    EXPECT_EQ(app.GetDaysPassed(), 0);
-    app.Start();  // no splash, no stores, no customization: still starts
-    EXPECT_TRUE(app.IsStarted());
-}
-
 TEST(Application, EventHandlersRegisteredTwiceAreCalledTwice)
 {
     ProductApplication app;
@@ -329,58 +223,162 @@ TEST(Application, EventHandlersRegisteredTwiceAreCalledTwice)
     EXPECT_EQ(handler->calls, 3);
 }
 
-// Logging starts with the first customization manager of the process, in the sandbox's data
-// directory; every customization manager writes the version lines again.
-QString ReadInfoLog(const std::string& directory)
-{
-    google::FlushLogFiles(google::GLOG_INFO);
-    const QDir dir(QString::fromStdString(directory));
-    const QStringList files = dir.entryList({QStringLiteral("*.INFO.*")});
-    QFile file(files.size() == 1 ? dir.filePath(files.first()) : QString());
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-TEST(Application, CustomizationManagerBringsUpLoggingOnce)
+TEST(Application, LaunchTypeFollowsVersionAndInstallation)
 {
     ProductApplication app;
-    app.SetCustomizationManager(std::make_shared<Customization>());
-    const std::string directory = Tavrin::App::Logging::GetLogDirectory();
-    EXPECT_EQ(QString::fromStdString(directory),
-              Tavrin::Test::SandboxDir() + "/home/.local/share/Tavrin/Logs/TestProduct/");
-    const int buildLines = ReadInfoLog(directory).count(QStringLiteral("Build commit: "));
-    EXPECT_GE(buildLines, 1);
+    EXPECT_EQ(app.CheckFirstLaunch(), Application::FirstLaunch);  // no store to compare with
+    EXPECT_EQ(app.GetDaysPassed(), 0);
+    const auto store = NewStore("launch");
+    app.SetSettingsManager(store);
+    QCoreApplication::setApplicationVersion("14.5.0");
 
-    auto newer = std::make_shared<Customization>();
-    newer->version = Tavrin::Core::Version(14, 6, 1);
-    app.SetCustomizationManager(newer);
-    EXPECT_EQ(directory, Tavrin::App::Logging::GetLogDirectory());
-    EXPECT_EQ(QCoreApplication::applicationVersion(), QStringLiteral("14.6.1"));
-    const QString log = ReadInfoLog(directory);
-    EXPECT_TRUE(log.contains(QStringLiteral("Product Version: 14.6.1")));
-    EXPECT_EQ(log.count(QStringLiteral("Build commit: ")), buildLines + 1);
+    EXPECT_EQ(app.CheckFirstLaunch(), Application::FirstLaunch);
+    EXPECT_EQ(store->GetString("Version", ""), "14-5-0");
+    EXPECT_EQ(app.CheckFirstLaunch(), Application::RegularLaunch);
+    store->SetString("DateTime", "installed again");
+    EXPECT_EQ(app.CheckFirstLaunch(), Application::Reinstall);
+    EXPECT_EQ(app.CheckFirstLaunch(), Application::RegularLaunch);
+    store->SetString("Version", "14.5.0");  // the dotted form is not this version's record
+    EXPECT_EQ(app.CheckFirstLaunch(), Application::FirstLaunchAfterUpdate);
+
+    // The run's own type is decided once.
+    EXPECT_EQ(app.GetLaunchType(), Application::RegularLaunch);
+    store->SetString("Version", "14.4.0");
+    EXPECT_EQ(app.GetLaunchType(), Application::RegularLaunch);
+    store->SetString("DateOfFirstStart", "not a date");
+    EXPECT_EQ(app.GetDaysPassed(), 0);
+    store->SetString("DateOfFirstStart",
+                     QDateTime::currentDateTime().addDays(-3).toString(Qt::TextDate).toStdString());
+    EXPECT_EQ(app.GetDaysPassed(), 3);
 }
 
-QString HelperHoldsInstanceMutex()
+// The customization manager names the product: the version, the log directory (logging starts
+// with the first manager of the process) and the installer's store, which needs one.
+TEST(Application, CustomizationManagerNamesTheVersionTheLogsAndTheInstallerStore)
+{
+    ProductApplication app;
+    EXPECT_EQ(app.GetInstallerSettings(""), nullptr);
+    auto customization = std::make_shared<Customization>();
+    customization->version = Tavrin::Core::Version(14, 6, 1);
+    app.SetCustomizationManager(customization);
+    EXPECT_EQ(QCoreApplication::applicationVersion(), "14.6.1");
+    auto installer = std::dynamic_pointer_cast<SettingsManager>(app.GetInstallerSettings(""));
+    ASSERT_NE(installer, nullptr);
+    EXPECT_EQ(installer->GetFileName(),
+              Tavrin::Test::SandboxDir() + "/etc/xdg/Tavrin/TestProduct.conf");
+
+    const QString directory = QString::fromStdString(Tavrin::App::Logging::GetLogDirectory());
+    EXPECT_EQ(directory,
+              Tavrin::Test::SandboxDir() + "/home/.local/share/Tavrin/Logs/TestProduct/");
+    google::FlushLogFiles(google::GLOG_INFO);
+    QFile log(directory + QDir(directory).entryList({"*.INFO.*"}).value(0));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString text = log.readAll();
+    EXPECT_TRUE(text.contains("Product Version: 14.6.1") && text.contains("Build commit: "));
+}
+
+// What another process gets when it tries the instance mutex: "locked" or "busy".
+QString HelperTriesTheInstanceMutex()
 {
     QProcess helper;
     helper.start(Tavrin::Test::HelperExecutable(),
-                 {QStringLiteral("hold-mutex"), QStringLiteral("0"),
-                  QString::fromLatin1(Application::INSTANCE_MUTEX_NAME)});
-    helper.waitForFinished(10000);
+                 {"hold-mutex", "0", QString::fromLatin1(Application::INSTANCE_MUTEX_NAME)});
+    helper.waitForFinished(kWaitMs);
     return QString::fromLatin1(helper.readAllStandardOutput()).trimmed();
 }
 
 TEST(Application, InstanceMutexMarksTheRunningInstance)
 {
-    {
-        ProductApplication app(false);
-        EXPECT_EQ(HelperHoldsInstanceMutex(), QStringLiteral("locked"));
+    for (bool createInstanceMutex : {false, true}) {
+        ProductApplication app(createInstanceMutex);
+        EXPECT_EQ(HelperTriesTheInstanceMutex(), createInstanceMutex ? "busy" : "locked");
     }
-    {
-        ProductApplication app(true);
-        EXPECT_EQ(HelperHoldsInstanceMutex(), QStringLiteral("busy"));
+    EXPECT_EQ(HelperTriesTheInstanceMutex(), "locked");  // released with the application
+}
+
+using Tavrin::App::ClearProductTemporaryFiles;
+using Tavrin::App::ProductTemporaryFilesDir;
+
+TEST(TemporaryFiles, DirectoryBelowTheSystemOneAndNamesThatWouldLeaveItRefused)
+{
+    EXPECT_EQ(ProductTemporaryFilesDir("Prod"), QDir::tempPath() + "/Prod/temp/");
+    EXPECT_TRUE(QFileInfo(QDir::tempPath() + "/Prod/temp").isDir());
+    for (const char* name : {"", "/etc", ".", "..", "a/../..", "./a"}) {
+        EXPECT_EQ(ProductTemporaryFilesDir(name), QString()) << name;
     }
-    EXPECT_EQ(HelperHoldsInstanceMutex(), QStringLiteral("locked"));
+
+    // A system temporary directory that is a file: the path all the same, and no complaint.
+    const QByteArray saved = qgetenv("TMPDIR");
+    const QString blocker = Tavrin::Test::NewTempDir("blocked") + "/file";
+    ASSERT_TRUE(Tavrin::Test::WriteFile(blocker, "a file"));
+    qputenv("TMPDIR", QFile::encodeName(blocker));
+    const QString uncreatable = ProductTemporaryFilesDir("Prod");
+    ClearProductTemporaryFiles("Prod", 0);
+    qputenv("TMPDIR", saved);
+    EXPECT_EQ(uncreatable, blocker + "/Prod/temp/");
+    EXPECT_TRUE(QFileInfo(blocker).isFile());
+}
+
+// Presses `answer` in every alert box that comes up, noting it in the journal.
+struct AutoAnswer
+{
+    explicit AutoAnswer(std::vector<std::string>& journal)
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this, &journal] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<Tavrin::Util::AlertBox*>(widget);
+                if (box && box->isVisible()) {
+                    journal.push_back("asked");
+                    box->button(answer)->click();
+                }
+            }
+        });
+        timer.start(20);
+    }
+    QTimer timer;
+    QMessageBox::StandardButton answer = QMessageBox::Cancel;
+};
+
+// The restarted product is the helper, which writes its pid and then its arguments to a file.
+TEST(Restart, AsksOnlyInInteractiveModeThenClearsTheHistoryQuitsAndStartsWithTheArguments)
+{
+    ProductApplication app;
+    const QString dir = Tavrin::Test::NewTempDir("with space");
+    std::vector<std::string> journal;
+    AutoAnswer box(journal);
+    const auto restart = [&](Tavrin::Enums::WorkingMode mode, const QString& file,
+                             const QString& arguments) {
+        Tavrin::App::RestartApplication(
+            mode, QPixmap(), "write-args \"" + dir + file + "\" " + arguments,
+            [&] { journal.push_back(app.IsQuitting() ? "cleared late" : "cleared"); },
+            Tavrin::Test::HelperExecutable());
+    };
+    restart(Tavrin::Enums::Interactive, "/cancelled", "");
+    app.allowQuit = false;  // a refused quit: history cleared, nothing started
+    restart(static_cast<Tavrin::Enums::WorkingMode>(2), "/refused", "");
+    EXPECT_FALSE(app.IsQuitting());
+
+    app.allowQuit = true;
+    box.answer = QMessageBox::Ok;
+    QTimer::singleShot(0, &app, [&] {
+        restart(Tavrin::Enums::Interactive, "/args",
+                " \"two words\"  plain \"\"\"quoted\"\"\" --x=1");
+    });
+    QTimer::singleShot(kWaitMs, &app, [&] { app.exit(1); });
+    EXPECT_EQ(app.exec(), 0);  // the restart ended the event loop
+    EXPECT_EQ(journal, (std::vector<std::string>{"asked", "cleared", "asked", "cleared"}));
+
+    const QDeadlineTimer deadline(kWaitMs);
+    QFile written(dir + "/args");
+    while (!written.exists() && !deadline.hasExpired()) {
+        QTest::qWait(20);
+    }
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QStringList lines = QString(written.readAll()).split('\n');
+    EXPECT_NE(lines[0], QString::number(QCoreApplication::applicationPid()));
+    EXPECT_EQ(lines.mid(1), QStringList({"two words", "plain", "\"quoted\"", "--x=1"}));
+    // Asked for earlier, a cancelled or refused restart would have written by now.
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{"args"});
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // A product process for the crash tracker tests. Usage:
 //   crash_product <application name> <how it ends>
 // It sets the organization and application name like a product, constructs a crash tracker and
-// prints, one line each and flushed: "session <its session id>", "crashed <session id>" for
-// every crashed session it collected, then "ready". Then it ends:
+// prints one line, flushed: "ready <its session id> <the crashed sessions it collected>...",
+// separated by spaces. Then it ends:
 //   exit      normally (the tracker is destroyed)
 //   abort     abnormally, through abort()
 //   sleep     waits to be killed (and exits normally after a minute at most)
@@ -16,25 +16,6 @@
 #include <string>
 #include <thread>
 
-namespace {
-
-void Say(const std::string& line)
-{
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-}
-
-void Report(const Tavrin::App::CrashTracker& tracker)
-{
-    Say("session " + tracker.SessionId());
-    for (const std::string& session : tracker.BadSessionsList()) {
-        Say("crashed " + session);
-    }
-    Say("ready");
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     if (argc != 3) {
@@ -46,7 +27,12 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QString::fromLocal8Bit(argv[1]));
     QCoreApplication application(argc, argv);
     Tavrin::App::CrashTracker tracker;
-    Report(tracker);
+    std::printf("ready %s", tracker.SessionId().c_str());
+    for (const std::string& session : tracker.BadSessionsList()) {
+        std::printf(" %s", session.c_str());
+    }
+    std::printf("\n");
+    std::fflush(stdout);
     if (ending == "abort") {
         std::abort();
     }

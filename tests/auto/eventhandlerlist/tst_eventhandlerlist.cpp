@@ -20,24 +20,22 @@ struct IListener
 };
 
 using List = EventHandlerList<IListener>;
+using Journal = std::vector<std::string>;
 
-// Records every call into a shared journal and runs an optional action inside the call.
+// Records every call as "<name>:<value>" and runs `onFirst` inside its call of notification 1.
 struct Listener : IListener
 {
-    Listener(std::string name, std::vector<std::string>& journal)
-        : name(std::move(name)), journal(journal)
-    {
-    }
+    Listener(std::string name, Journal& journal) : name(std::move(name)), journal(journal) {}
     void OnEvent(int value) override
     {
         journal.push_back(name + ":" + std::to_string(value));
-        if (action) {
-            action(value);
+        if (value == 1 && onFirst) {
+            onFirst();
         }
     }
     std::string name;
-    std::vector<std::string>& journal;
-    std::function<void(int)> action;
+    Journal& journal;
+    std::function<void()> onFirst;
 };
 
 void Notify(List& list, int value)
@@ -45,159 +43,100 @@ void Notify(List& list, int value)
     list.Notify(std::bind(&IListener::OnEvent, std::placeholders::_1, value));
 }
 
-using Journal = std::vector<std::string>;
-
-TEST(EventHandlerList, CallsInRegistrationOrderOncePerObserver)
+// A, B and C registered in that order.
+class EventHandlerListTest : public ::testing::Test
 {
+protected:
+    EventHandlerListTest()
+    {
+        for (Listener* listener : {&a, &b, &c}) {
+            list.AddHandler(listener);
+        }
+    }
     Journal journal;
-    Listener a("A", journal), b("B", journal), c("C", journal);
+    Listener a{"A", journal}, b{"B", journal}, c{"C", journal}, d{"D", journal};
     List list;
-    list.AddHandler(&a);
-    list.AddHandler(&b);
+};
+
+TEST_F(EventHandlerListTest, CallsInRegistrationOrderOncePerObserver)
+{
     list.AddHandler(&a);  // a second registration is ignored
     list.AddHandler(nullptr);
-    list.AddHandler(&c);
     list.RemoveHandler(nullptr);
-    Listener never("N", journal);
-    list.RemoveHandler(&never);
-
-    Notify(list, 1);
-    EXPECT_EQ(journal, (Journal{"A:1", "B:1", "C:1"}));
-    EXPECT_EQ(list.Count(), 3u);
-
+    list.RemoveHandler(&d);  // never registered
+    Notify(list, 0);
     list.RemoveHandler(&b);
     Notify(list, 2);
-    EXPECT_EQ(journal, (Journal{"A:1", "B:1", "C:1", "A:2", "C:2"}));
+    EXPECT_EQ(journal, (Journal{"A:0", "B:0", "C:0", "A:2", "C:2"}));
 }
 
-TEST(EventHandlerList, ChangesDuringDeliveryTakeEffectOnTheNextOne)
+// Delivery goes to the observers registered when it started; a nested one to those of its own
+// start, before the outer one goes on.
+TEST_F(EventHandlerListTest, ChangesAndNotificationsFromInsideADeliveryApplyFromTheNextOne)
 {
-    Journal journal;
-    Listener a("A", journal), b("B", journal), c("C", journal), d("D", journal);
-    List list;
-    list.AddHandler(&a);
-    list.AddHandler(&b);
-    list.AddHandler(&c);
-    a.action = [&](int value) {
-        if (value == 1) {
-            list.AddHandler(&d);
-        }
+    a.onFirst = [&] { list.AddHandler(&d); };
+    b.onFirst = [&] {
+        list.RemoveHandler(&c);
+        Notify(list, 2);
     };
-    b.action = [&](int value) {
-        if (value == 1) {
-            list.RemoveHandler(&c);
-        }
-    };
-
     Notify(list, 1);
-    Notify(list, 2);
-    EXPECT_EQ(journal, (Journal{"A:1", "B:1", "C:1", "A:2", "B:2", "D:2"}));
+    Notify(list, 3);
+    EXPECT_EQ(journal, (Journal{"A:1", "B:1", "A:2", "B:2", "D:2", "C:1", "A:3", "B:3", "D:3"}));
 }
 
-TEST(EventHandlerList, NestedNotificationIsDeliveredBeforeTheOuterOneGoesOn)
+TEST_F(EventHandlerListTest, ThrowingObserverStopsOnlyThatDelivery)
 {
-    Journal journal;
-    Listener a("A", journal), b("B", journal), c("C", journal);
-    List list;
-    list.AddHandler(&a);
-    list.AddHandler(&b);
-    list.AddHandler(&c);
-    b.action = [&](int value) {
-        if (value == 1) {
-            Notify(list, 2);
-        }
-    };
-
-    Notify(list, 1);
-    EXPECT_EQ(journal, (Journal{"A:1", "B:1", "A:2", "B:2", "C:2", "C:1"}));
-}
-
-TEST(EventHandlerList, ThrowingObserverStopsOnlyThatDelivery)
-{
-    Journal journal;
-    Listener a("A", journal), b("B", journal), c("C", journal);
-    List list;
-    list.AddHandler(&a);
-    list.AddHandler(&b);
-    list.AddHandler(&c);
-    b.action = [](int value) {
-        if (value == 1) {
-            throw std::runtime_error("observer failed");
-        }
-    };
-
+    b.onFirst = [] { throw std::runtime_error("observer failed"); };
     EXPECT_THROW(Notify(list, 1), std::runtime_error);
-    EXPECT_EQ(journal, (Journal{"A:1", "B:1"}));
-
     // The delivery lock was released: another thread can deliver at once.
-    std::thread other([&] { Notify(list, 2); });
-    other.join();
+    std::thread([&] { Notify(list, 2); }).join();
     EXPECT_EQ(journal, (Journal{"A:1", "B:1", "A:2", "B:2", "C:2"}));
 }
 
-// Several threads notify while others register and remove observers. Deliveries must never
-// overlap, and every stable observer sees every notification.
+// Set when a delivery starts while another one runs.
+std::atomic<bool> g_inDelivery{false};
+std::atomic<int> g_overlaps{0};
+
 struct CountingListener : IListener
 {
     void OnEvent(int) override
     {
-        if (inDelivery->exchange(true)) {
-            overlaps->fetch_add(1);
+        if (g_inDelivery.exchange(true)) {
+            ++g_overlaps;
         }
-        calls.fetch_add(1);
-        inDelivery->store(false);
+        ++calls;
+        g_inDelivery = false;
     }
-    std::atomic<bool>* inDelivery = nullptr;
-    std::atomic<int>* overlaps = nullptr;
     std::atomic<int> calls{0};
 };
 
-TEST(EventHandlerList, ConcurrentNotifyAddAndRemove)
+// Several threads notify while each registers and removes an observer of its own: deliveries
+// never overlap, and every stable observer sees every notification.
+TEST(EventHandlerListThreads, ConcurrentNotifyAddAndRemove)
 {
-    constexpr int kNotifiers = 4;
+    constexpr int kThreads = 4;
     constexpr int kRounds = 2000;
-    std::atomic<bool> inDelivery{false};
-    std::atomic<int> overlaps{0};
-    std::vector<CountingListener> stable(3), churning(8);
-    for (auto* group : {&stable, &churning}) {
-        for (auto& listener : *group) {
-            listener.inDelivery = &inDelivery;
-            listener.overlaps = &overlaps;
-        }
-    }
+    std::vector<CountingListener> stable(3), churning(kThreads);
     List list;
     for (auto& listener : stable) {
         list.AddHandler(&listener);
     }
-
-    std::atomic<bool> stop{false};
-    std::thread churner([&] {
-        while (!stop.load()) {
-            for (auto& listener : churning) {
-                list.AddHandler(&listener);
-            }
-            for (auto& listener : churning) {
-                list.RemoveHandler(&listener);
-            }
-        }
-    });
-    std::vector<std::thread> notifiers;
-    for (int t = 0; t < kNotifiers; ++t) {
-        notifiers.emplace_back([&] {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
             for (int i = 0; i < kRounds; ++i) {
+                list.AddHandler(&churning[t]);
                 Notify(list, i);
+                list.RemoveHandler(&churning[t]);
             }
         });
     }
-    for (auto& thread : notifiers) {
+    for (auto& thread : threads) {
         thread.join();
     }
-    stop.store(true);
-    churner.join();
-
-    EXPECT_EQ(overlaps.load(), 0);
+    EXPECT_EQ(g_overlaps, 0);
     for (auto& listener : stable) {
-        EXPECT_EQ(listener.calls.load(), kNotifiers * kRounds);
+        EXPECT_EQ(listener.calls, kThreads * kRounds);
     }
     EXPECT_EQ(list.Count(), stable.size());
 }

@@ -6,8 +6,8 @@
 //   log <text>           "<SEVERITY> <text>" at INFO, WARNING and ERROR
 //   qwarn <text>         qWarning(<text>)
 //   age <file> <days>    writes the file, then dates its modification back
-//   attributes           highdpi=<0|1>, desktopgl=<0|1>
-//   dpi / opengl         HighDpiFix() / UseDesktopOpenGL()
+//   highdpi              highdpi=<0|1>: whether Qt scales for high DPI
+//   dpi                  HighDpiFix()
 #include <Tavrin/App/Application/LoggingGuard_p.h>
 #include <Tavrin/App/Application/StartupEnvironment.h>
 #include <Tavrin/Core/StackTrace.h>
@@ -23,34 +23,23 @@
 #include <ctime>
 #include <string>
 
-namespace {
-
-void Say(const char* key, const std::string& value)
-{
-    std::printf("%s=%s\n", key, value.c_str());
-    std::fflush(stdout);
-}
-
-void Say(const char* key, bool value)
-{
-    Say(key, std::string(value ? "1" : "0"));
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     using namespace Tavrin::App;
+    const auto Say = [](const char* key, const std::string& value) {
+        std::printf("%s=%s\n", key, value.c_str());
+        std::fflush(stdout);
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string command = argv[i];
         const auto next = [&]() { return std::string(i + 1 < argc ? argv[++i] : ""); };
         if (command == "init") {
-            Say("init", Logging::EnsureInitialized());
+            Say("init", Logging::EnsureInitialized() ? "1" : "0");
         } else if (command == "state") {
             const char* logPath = std::getenv("TavrinLogPath");
             Say("logdir", Logging::GetLogDirectory());
-            Say("logpath", std::string(logPath ? logPath : ""));
-            Say("stacklogs", Tavrin::Core::StackTrace::AreLogsInitialized());
+            Say("logpath", logPath ? logPath : "");
+            Say("stacklogs", Tavrin::Core::StackTrace::AreLogsInitialized() ? "1" : "0");
         } else if (command == "set") {
             const std::string assignment = next();
             const std::size_t equals = assignment.find('=');
@@ -68,13 +57,11 @@ int main(int argc, char** argv)
             const timeval times[2] = {{then, 0}, {then, 0}};
             std::fclose(std::fopen(file.c_str(), "w"));
             utimes(file.c_str(), times);
-        } else if (command == "attributes") {
-            Say("highdpi", QCoreApplication::testAttribute(Qt::AA_EnableHighDpiScaling));
-            Say("desktopgl", QCoreApplication::testAttribute(Qt::AA_UseDesktopOpenGL));
+        } else if (command == "highdpi") {
+            Say("highdpi",
+                QCoreApplication::testAttribute(Qt::AA_EnableHighDpiScaling) ? "1" : "0");
         } else if (command == "dpi") {
             HighDpiFix();
-        } else if (command == "opengl") {
-            UseDesktopOpenGL();
         } else {
             std::fprintf(stderr, "unknown command %s\n", command.c_str());
             return 2;
