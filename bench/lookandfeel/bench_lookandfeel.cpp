@@ -14,6 +14,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+
+#ifdef TAVRIN_HAVE_DEMO_WINDOW
+#include "KestrelMainWindow.h"
+#endif
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
@@ -305,7 +309,8 @@ std::unique_ptr<QMainWindow> MainWindow()
     return window;
 }
 
-void BM_ApplyUnitedStylesheet(benchmark::State& state)
+template <typename MakeWindow>
+void ApplyUnitedStylesheet(benchmark::State& state, MakeWindow makeWindow)
 {
     const auto manager = Data().Manager();
     std::array<QString, 2> sheets;
@@ -313,7 +318,7 @@ void BM_ApplyUnitedStylesheet(benchmark::State& state)
         manager->SetTheme(kThemes[theme].toStdString());
         sheets[theme] = QString::fromStdString(manager->GetUnitedStylesheet());
     }
-    const auto window = MainWindow();
+    const auto window = makeWindow();
     QCoreApplication::processEvents();
     int turn = 0;
     for (auto _ : state) {
@@ -323,7 +328,24 @@ void BM_ApplyUnitedStylesheet(benchmark::State& state)
     qApp->setStyleSheet(QString());
     manager->SetTheme("");
 }
+void BM_ApplyUnitedStylesheet(benchmark::State& state)
+{
+    ApplyUnitedStylesheet(state, MainWindow);
+}
 BENCHMARK(BM_ApplyUnitedStylesheet)->Unit(benchmark::kMillisecond);
+
+#ifdef TAVRIN_HAVE_DEMO_WINDOW
+// The same on the demo product's own main window.
+void BM_ApplyUnitedStylesheet_DemoWindow(benchmark::State& state)
+{
+    ApplyUnitedStylesheet(state, [] {
+        auto window = std::make_unique<Kestrel::KestrelMainWindow>(QStringLiteral("14.5.0"));
+        window->show();
+        return window;
+    });
+}
+BENCHMARK(BM_ApplyUnitedStylesheet_DemoWindow)->Unit(benchmark::kMillisecond);
+#endif
 
 }  // namespace
 
