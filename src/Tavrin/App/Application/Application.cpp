@@ -70,7 +70,8 @@ void LogMissing(const char* operation, const char* service)
 struct Application::Impl
 {
     std::unique_ptr<Util::AppMutexLocker> instanceMutex;
-    NativeEventFilter* nativeEventFilter = nullptr;
+    // A Qt child of the application, deleted here before the application goes.
+    std::unique_ptr<NativeEventFilter> nativeEventFilter;
     std::shared_ptr<ICustomizationManager> customizationManager;
     std::shared_ptr<ILookAndFeelManager> lookAndFeel;
     std::shared_ptr<ISettingsManager> settingsManager;
@@ -94,17 +95,9 @@ struct Application::Impl
         }
     }
 
-    // Releases in the fixed order: what later members use goes after them.
-    ~Impl()
-    {
-        gateway.reset();
-        launchType.reset();
-        // The session ends here, in the release order; the tracker object goes with the record.
-        crashTracker.StopSession();
-        mailSettingsManager.reset();
-        delete nativeEventFilter;
-        instanceMutex.reset();
-    }
+    // Members go in reverse order of declaration, which is the release order: the gateway,
+    // the launch type, the crash tracker (its destructor ends the session), the stores, then
+    // the event filter and the instance mutex.
 };
 
 Application::Application(int& argc, char** argv) : Application(argc, argv, AppContext()) {}
@@ -113,7 +106,7 @@ Application::Application(int& argc, char** argv, const AppContext& context)
     : QApplication(argc, argv), m_impl(std::make_unique<Impl>(this, context))
 {
     QApplication::setEffectEnabled(Qt::UI_AnimateCombo, false);
-    installNativeEventFilter(m_impl->nativeEventFilter);
+    installNativeEventFilter(m_impl->nativeEventFilter.get());
     connect(this, &QCoreApplication::aboutToQuit, this, &Application::OnAboutToQuit);
 }
 
