@@ -1,5 +1,7 @@
 #include "Tavrin/App/Application/CrashTracker.h"
 
+#include <Tavrin/Core/Sleep.h>
+#include <Tavrin/Util/AppMutexLocker.h>
 #include <Tavrin/Util/Process.h>
 
 #include <QCoreApplication>
@@ -37,6 +39,11 @@ QString VersionFolder()
            QLatin1Char('.') + QLatin1String(kVersionRest);
 }
 
+// How long a tracker waits for another instance's update of the shared file before it goes
+// ahead under the settings object's own locking alone.
+constexpr int kFileLockWaitMs = 3000;
+constexpr int kFileLockPollMs = 5;
+
 QString ThisProcessKey()
 {
     return QString::number(QCoreApplication::applicationPid());
@@ -70,7 +77,37 @@ std::string ValueAsText(const QVariant& value)
 
 }  // namespace
 
-CrashTracker::CrashTracker()
+// Serialises the trackers' updates of one session file across processes. QSettings locks only
+// its own write, and it notes the file's size and time after reading it: an entry that another
+// instance wrote in between would be taken as already read and lost at the next write. Holding
+// this lock from before the read until after the write leaves no such gap.
+class SessionFileLock
+{
+public:
+    explicit SessionFileLock(const QString& file)
+        : m_locker({"Tavrin crash sessions " + file.toStdString()})
+    {
+        if (file.isEmpty()) {
+            return;
+        }
+        for (int waited = 0; !m_locker.TryLockAppMutex(); waited += kFileLockPollMs) {
+            if (waited >= kFileLockWaitMs) {
+                LOG(WARNING) << "Another instance keeps " << file.toStdString()
+                             << " busy; updating it without waiting";
+                return;
+            }
+            Core::SleepFor(kFileLockPollMs);
+        }
+    }
+
+private:
+    Util::AppMutexLocker m_locker;
+};
+
+// The lock, a temporary of the delegating call, is held until the session is recorded.
+CrashTracker::CrashTracker() : CrashTracker(SessionFileLock(SessionFilePath())) {}
+
+CrashTracker::CrashTracker(const SessionFileLock&)
     : m_sessionFile(SessionFilePath(), QSettings::IniFormat),
       m_sessionId(MakeSessionId(QDateTime::currentDateTime()))
 {
@@ -155,6 +192,7 @@ void CrashTracker::DropNamelessEntry()
 
 void CrashTracker::StopSession()
 {
+    const SessionFileLock lock(m_sessionFile.fileName());
     m_sessionFile.remove(ThisProcessKey());
     m_sessionFile.sync();
 }

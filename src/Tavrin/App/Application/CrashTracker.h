@@ -13,6 +13,8 @@ class QDateTime;
 namespace Tavrin {
 namespace App {
 
+class SessionFileLock;
+
 // Finds the runs of this executable that ended without a normal shutdown.
 //
 // Every running instance records itself in one INI file shared by all instances of the same
@@ -59,6 +61,7 @@ public:
     static QString SessionFilePath();
 
 private:
+    explicit CrashTracker(const SessionFileLock& lock);
     void StartSession();
     // Moves the entries of processes no longer running `executable` to the crashed sessions.
     void CollectDeadSessions(const QString& executable);
