@@ -278,7 +278,11 @@ int main(int argc, char** argv)
     }
     try {
         Sandbox sandbox;
-        Program bare{"bench_bare_window", {BARE_WINDOW_EXECUTABLE}, {}};
+        // Styled like the demo's starting theme and language, by hand.
+        Program bare{"bench_bare_window",
+                     {BARE_WINDOW_EXECUTABLE, KESTREL_RESOURCES "/themes/light",
+                      KESTREL_RESOURCES "/locales/en_US/kestrel_en_US.qm"},
+                     {}};
         Program demo{
             "tavrin-kestrel", {KESTREL_EXECUTABLE, "--offscreen-smoke", "--quit-after-start"}, {}};
         std::string error;
