@@ -74,7 +74,8 @@ struct Customization : Tavrin::App::ICustomizationManager
     std::string GetProductFolderName() const override { return "TestProduct"; }
     std::string GetSupportEmail() const override { return ""; }
     std::string GetCustomAboutCaption() const override { return ""; }
-    std::string GetPostInstallPage() const override { return "thankyou"; }
+    // No post-install page: without a look and feel these products cannot make links.
+    std::string GetPostInstallPage() const override { return ""; }
     bool IsEmailDialogEnabled() const override { return emailDialogEnabled; }
 
     Tavrin::Core::Version version{14, 5, 0};
@@ -173,7 +174,7 @@ TEST(Application, EmailDialogOnlyOnAFirstLaunchOfAnUnregisteredUserWhenTheGatewa
         app.Start();
         EXPECT_EQ(shown.count(), c.expectedDialogs) << c.launchType << c.isRegUser;
         if (c.withGateway) {
-            ASSERT_EQ(gateway->stimuli.size(), 1u);
+            ASSERT_EQ(gateway->stimuli.size(), 2u);  // then the post-install page's
             EXPECT_EQ(gateway->stimuli[0].id, "EMAIL_DIALOG");
             gateway->stimuli[0].action();
             EXPECT_EQ(shown.count(), 1);

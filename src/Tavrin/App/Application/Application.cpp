@@ -1,5 +1,6 @@
 #include "Tavrin/App/Application/Application.h"
 
+#include <Tavrin/App/Application/AppTest.h>
 #include <Tavrin/App/Application/ApplicationRestarter.h>
 #include <Tavrin/App/Application/CrashTracker.h>
 #include <Tavrin/App/Application/EventHandler.h>
@@ -11,16 +12,22 @@
 #include <Tavrin/App/Application/ISplash.h>
 #include <Tavrin/App/Application/LoggingGuard_p.h>
 #include <Tavrin/App/Application/NativeEventFilter_p.h>
+#include <Tavrin/App/Application/PreferredBrowser.h>
 #include <Tavrin/App/Application/SettingsManager.h>
+#include <Tavrin/App/Application/URLHandler.h>
 #include <Tavrin/App/BuildInfo_p.h>
+#include <Tavrin/Core/Sleep.h>
+#include <Tavrin/Links/LinksManager.h>
 #include <Tavrin/Util/AlertBox.h>
 #include <Tavrin/Util/AppMutexLocker.h>
+#include <Tavrin/Util/ShellExecute.h>
 #include <Tavrin/Util/SpontaneousDialog.h>
 #include <Tavrin/Util/StringConversion.h>
 #include <Tavrin/Util/VersionToString.h>
 
 #include <QAbstractScrollArea>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QTimer>
@@ -28,7 +35,9 @@
 #include <boost/optional.hpp>
 #include <glog/logging.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <regex>
 
 namespace Tavrin {
 namespace ExternalStimulus {
@@ -46,12 +55,21 @@ ISplash::~ISplash() = default;
 void ISplash::ShowMessage(const QString&) {}
 
 const char* const Application::INSTANCE_MUTEX_NAME = "{9AD44BF8-CA43-484F-8C3C-335F927B77EA}";
+const char* const Application::INSTALLER_MUTEX_NAME = "{EE65A714-5EFA-43DE-B97B-439C0B1B2D5D}";
 
 namespace {
 
 const char kAutoUpdateKey[] = "autoUpdate";
 const char kEmailDialogStimulus[] = "EMAIL_DIALOG";
+const char kThankForInstallStimulus[] = "THANK_FOR_INSTALL";
+const char kThankYouPage[] = "thankyou";
+const char kInstallerMessageScript[] = "InstallerMessage.vbs";
+const std::chrono::milliseconds kInstallerWait(500);
+// Longer texts are no file name; this also keeps the backtracking match below shallow.
+const std::size_t kMaxInstallerNameLength = 4096;
 const int kAutoUpdateDelayMs = 5000;
+// Links of these schemes open with the preferred browser.
+const char* const kWebSchemes[] = {"http", "https"};
 
 // Timers of an embedded web engine are held back while the user drags.
 const char kWebEngineTimerClass[] = "WebCore::SharedTimerQt";
@@ -78,10 +96,12 @@ struct Application::Impl
     std::shared_ptr<ISplash> splash;
     std::shared_ptr<ISettingsManager> productSettingsManager;
     std::shared_ptr<ISettingsManager> mailSettingsManager;
+    mutable std::shared_ptr<ILinksManager> linksManager;  // made by the first GetLinksManager
     bool started = false;
     bool quitting = false;
     CrashTracker crashTracker;  // opens this run's session and collects the dead ones
     mutable boost::optional<LaunchType> launchType;
+    std::shared_ptr<PreferredBrowser> preferredBrowser = std::make_shared<PreferredBrowser>();
     std::shared_ptr<ExternalStimulus::IGateway> gateway;
 
     explicit Impl(Application* application, const AppContext& context)
@@ -96,8 +116,8 @@ struct Application::Impl
     }
 
     // Members go in reverse order of declaration, which is the release order: the gateway,
-    // the launch type, the crash tracker (its destructor ends the session), the stores, then
-    // the event filter and the instance mutex.
+    // the preferred browser, the launch type, the crash tracker (its destructor ends the
+    // session), the links manager, the stores, then the event filter and the instance mutex.
 };
 
 Application::Application(int& argc, char** argv) : Application(argc, argv, AppContext()) {}
@@ -107,11 +127,29 @@ Application::Application(int& argc, char** argv, const AppContext& context)
 {
     QApplication::setEffectEnabled(Qt::UI_AnimateCombo, false);
     installNativeEventFilter(m_impl->nativeEventFilter.get());
+    auto* urlHandler = new URLHandler(this, m_impl->preferredBrowser);
+    for (const char* scheme : kWebSchemes) {
+        QDesktopServices::setUrlHandler(QLatin1String(scheme), urlHandler,
+                                        "OpenURLWithPreferredBrowser");
+    }
     connect(this, &QCoreApplication::aboutToQuit, this, &Application::OnAboutToQuit);
+    try {
+        AppTest::HandleGlobalTestOptions();
+    } catch (...) {
+        // No application comes of this, so nothing may keep pointing into it.
+        for (const char* scheme : kWebSchemes) {
+            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+        }
+        throw;
+    }
 }
 
 Application::~Application()
 {
+    // QDesktopServices keeps a bare pointer to the handler, which goes with the application.
+    for (const char* scheme : kWebSchemes) {
+        QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+    }
     m_impl->productSettingsManager.reset();
     m_impl->splash.reset();
     m_impl->settingsManager.reset();
@@ -139,7 +177,10 @@ void Application::Start()
 
 void Application::OnStart()
 {
+    m_impl->preferredBrowser->UpdateBrowserPath();
+    AppTest::HandleTestOptions(GetAdditionalTestOptions(), this);
     ShowEmailDialogIfNeeded();
+    OpenThankForInstall();
     RequestCheckAutoUpdate();
     emit ApplicationStarted();
 }
@@ -316,6 +357,27 @@ void Application::SetExternalStimulusGateway(
     m_impl->gateway = gateway;
 }
 
+std::shared_ptr<ILinksManager> Application::GetLinksManager() const
+{
+    if (!m_impl->linksManager) {
+        // The installer's store is made first: it needs the customization manager, which
+        // must be set by now. A missing service throws before anything is stored.
+        std::shared_ptr<ISettingsManager> installerSettings = GetInstallerSettings("");
+        m_impl->linksManager = std::make_shared<LinksManager>(
+            NotNull<std::shared_ptr<ICustomizationManager>>(m_impl->customizationManager),
+            NotNull<std::shared_ptr<ILookAndFeelManager>>(m_impl->lookAndFeel),
+            NotNull<std::shared_ptr<ISettingsManager>>(GetMailSettingsManager()),
+            std::move(installerSettings));
+    }
+    return m_impl->linksManager;
+}
+
+QString Application::GetUrl(const URLKeys& key) const
+{
+    const std::shared_ptr<ILinksGenerator> generator = GetLinksManager();
+    return generator->GetUrl(key);
+}
+
 std::shared_ptr<ISettingsManager> Application::GetInstallerSettings(
     const std::string& productName) const
 {
@@ -388,6 +450,80 @@ int Application::GetDaysPassed() const
     // An unparsable text gives an invalid date, for which daysTo answers 0.
     return static_cast<int>(
         QDateTime::fromString(QString::fromStdString(text), Qt::TextDate).daysTo(now));
+}
+
+bool Application::CheckRunnedInstaller()
+{
+    Util::AppMutexLocker locker(std::vector<std::string>{INSTALLER_MUTEX_NAME});
+    if (locker.TryLockAppMutex()) {
+        return false;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kInstallerWait;
+    while (std::chrono::steady_clock::now() <= deadline) {
+        if (locker.TryLockAppMutex()) {
+            return false;
+        }
+        Core::SleepFor(1);
+    }
+    // The installer tells the user itself; whether its script started changes nothing here.
+    Util::ShellExecuteDefault(QLatin1String(kInstallerMessageScript));
+    return true;
+}
+
+void Application::OpenThankForInstall() const
+{
+    if (m_impl->gateway) {
+        m_impl->gateway->AddStimulus(
+            {kThankForInstallStimulus, [this] { OpenUrlThankForInstall(); }});
+        return;
+    }
+    OpenUrlThankForInstall();
+}
+
+namespace {
+
+// The installer's distribution id: the five characters after "Setup" in its file name
+// (ProductSetupC1a2B.exe gives C1a2B); empty when the name has none.
+std::string DistributionId(const std::string& installerName)
+{
+    if (installerName.size() > kMaxInstallerNameLength) {
+        return std::string();
+    }
+    static const std::regex pattern(".*Setup([COYSFIUE][a-zA-Z0-9]{4}).*", std::regex::ECMAScript);
+    std::smatch match;
+    return std::regex_match(installerName, match, pattern) ? match[1].str() : std::string();
+}
+
+}  // namespace
+
+void Application::OpenUrlThankForInstall() const
+{
+    const LaunchType type = GetLaunchType();
+    if (type != FirstLaunch && type != FirstLaunchAfterUpdate && type != Reinstall) {
+        return;
+    }
+    if (!m_impl->customizationManager) {
+        LogMissing("OpenThankForInstall", "customization manager");
+        return;
+    }
+    QString url;
+    if (m_impl->customizationManager->GetPostInstallPage() == kThankYouPage) {
+        url = GetUrl(type == FirstLaunch ? THANK_FOR_INSTALL_URL : THANK_FOR_REINSTALL_URL);
+    }
+    if (url.isEmpty()) {
+        return;
+    }
+    const std::string id = DistributionId(GetInstallerSettings("")->GetString("InstallerName", ""));
+    if (!id.empty()) {
+        url += QStringLiteral("&did=") + Util::Utf8ToQString(id);
+    }
+    const std::shared_ptr<ILinksOpener> opener = GetLinksManager();
+    opener->OpenUrl(url);
+}
+
+QString Application::GetPreferredBrowserUserAgent() const
+{
+    return m_impl->preferredBrowser->GetUserAgent();
 }
 
 QString Application::ApplicationName() const

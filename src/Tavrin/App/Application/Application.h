@@ -2,6 +2,7 @@
 
 #include <Tavrin/App/Application/WorkingMode.h>
 #include <Tavrin/App/TavrinAppExport.h>
+#include <Tavrin/Links/URLKeys.h>
 
 #include <QApplication>
 #include <QCommandLineOption>
@@ -23,6 +24,7 @@ namespace App {
 
 class EventHandler;
 class ICustomizationManager;
+class ILinksManager;
 class ILookAndFeelManager;
 class ISettingsManager;
 class ISplash;
@@ -54,6 +56,8 @@ public:
     static const int DAYS_TO_FILE_EXPIRE = 10;
     // Name of the named mutex that marks a running instance.
     static const char* const INSTANCE_MUTEX_NAME;
+    // Name of the named mutex that a running installer holds.
+    static const char* const INSTALLER_MUTEX_NAME;
 
     Application(int& argc, char** argv);
     Application(int& argc, char** argv, const AppContext& context);
@@ -94,6 +98,10 @@ public:
     void SetCustomizationManager(std::shared_ptr<ICustomizationManager> manager);
     std::shared_ptr<ExternalStimulus::IGateway> GetExternalStimulusGateway() const;
     void SetExternalStimulusGateway(const std::shared_ptr<ExternalStimulus::IGateway>& gateway);
+    // Made on the first call from the customization manager, the look and feel, the mail
+    // store and the installer's store. Throws std::logic_error while the look and feel or
+    // the mail store is missing; nothing is kept then and the next call tries again.
+    std::shared_ptr<ILinksManager> GetLinksManager() const;
 
     // A new store on the installer's key "HKEY_LOCAL_MACHINE\SOFTWARE\<organization>\<product>"
     // (the product folder name when productName is empty). Null, with an ERROR log line,
@@ -106,6 +114,14 @@ public:
     bool IsFirstLauch() const;
     // Days since the first start of the current version.
     int GetDaysPassed() const;
+    // Waits up to about half a second for a running installer (one holding the installer
+    // mutex) to finish. True when it is still running; the installer's message script
+    // "InstallerMessage.vbs" (in the working directory) has then been started. Needs no
+    // application object.
+    static bool CheckRunnedInstaller();
+    // Opens the post-install page after an installation or an update, through the gateway
+    // when one is set.
+    void OpenThankForInstall() const;
 
     // This run's crash session, and the sessions of earlier runs that died, found at start.
     std::string SessionId() const;
@@ -118,6 +134,9 @@ public:
     QString GetApplicationTemporaryFilesDir() const;
     // Removes its files older than `days` days.
     void ClearApplicationTemporaryFiles(int days) const;
+
+    // The user agent of the browser that links open with.
+    QString GetPreferredBrowserUserAgent() const;
 
     // The customization manager's application name, else Qt's.
     QString ApplicationName() const;
@@ -155,8 +174,15 @@ private:
     // The product's own command-line options for the diagnostics.
     virtual QList<QCommandLineOption> GetAdditionalTestOptions() const;
 
+public:
+    // The links manager's URL for the key in the current locale; empty when the product has
+    // none. Declared last so products overriding it keep the slot layout.
+    virtual QString GetUrl(const URLKeys& key) const;
+
+private:
     void ShowEmailDialog();
     void RequestCheckAutoUpdate() const;
+    void OpenUrlThankForInstall() const;
     QString TemporaryFolderName() const;
 
     struct Impl;

@@ -1,0 +1,64 @@
+#include "Tavrin/App/Application/URLHandler.h"
+
+#include <Tavrin/App/Application/AbstractPreferredBrowser.h>
+#include <Tavrin/App/Application/BrowserNames_p.h>
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QProcess>
+#include <QScopedValueRollback>
+
+#include <glog/logging.h>
+
+namespace Tavrin {
+namespace App {
+
+namespace {
+
+bool IsEdge(const QString& path)
+{
+    return path.contains(QLatin1String("MicrosoftEdge")) ||
+           CanonicalBrowserName(QFileInfo(path).fileName()) == kEdgeBrowserName;
+}
+
+}  // namespace
+
+URLHandler::URLHandler(QObject* parent, std::shared_ptr<AbstractPreferredBrowser> preferredBrowser)
+    : QObject(parent), m_preferredBrowser(std::move(preferredBrowser))
+{
+}
+
+URLHandler::~URLHandler() = default;
+
+void URLHandler::OpenURLWithPreferredBrowser(const QUrl& url)
+{
+    if (!m_openingWithSystemDefault && StartPreferredBrowser(url)) {
+        return;
+    }
+    OpenWithSystemDefault(url);
+}
+
+bool URLHandler::StartPreferredBrowser(const QUrl& url)
+{
+    const QString browser = m_preferredBrowser ? m_preferredBrowser->GetBrowserPath() : QString();
+    if (browser.isEmpty() || IsEdge(browser)) {
+        return false;
+    }
+    if (!QProcess::startDetached(browser, {url.toString()})) {
+        LOG(WARNING) << "Could not start the browser " << browser.toStdString();
+        return false;
+    }
+    return true;
+}
+
+// Called from inside the handler, QDesktopServices::openUrl goes to the system and not back
+// to the handler. A direct call of the slot does come back here once, through openUrl; the
+// flag sends that call straight on to the system as well.
+void URLHandler::OpenWithSystemDefault(const QUrl& url)
+{
+    const QScopedValueRollback<bool> opening(m_openingWithSystemDefault, true);
+    QDesktopServices::openUrl(url);
+}
+
+}  // namespace App
+}  // namespace Tavrin

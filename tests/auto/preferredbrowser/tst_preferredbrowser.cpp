@@ -1,0 +1,367 @@
+// The preferred browser, the process map and the URL handler, against real processes: a fake
+// browser program copied under browser names and run, real settings files and the real
+// look-and-feel manager. A real browser may run on a developer's machine: the fakes bear the
+// names that win ties with it, and the cases that only hold without any other browser are
+// skipped there.
+#include <Tavrin/App/Application/Application.h>
+#include <Tavrin/App/Application/ICustomizationManager.h>
+#include <Tavrin/App/Application/LookAndFeelManager.h>
+#include <Tavrin/App/Application/PreferredBrowser.h>
+#include <Tavrin/App/Application/ProcessMap.h>
+#include <Tavrin/App/Application/SettingsManager.h>
+
+#include "TestSupport.h"
+
+#include <QDeadlineTimer>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <thread>
+#include <vector>
+
+// Readable failures.
+void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+using Tavrin::App::Application;
+using Tavrin::App::GetCurrentProcessMap;
+using Tavrin::App::PreferredBrowser;
+using Tavrin::Test::NewTempDir;
+
+int g_argc = 1;
+char g_arg0[] = "tst_preferredbrowser";
+char* g_argv[] = {g_arg0, nullptr};
+const int kWaitMs = 30000;
+
+// Parts of the user agents that tell them apart.
+const char kYandexAgent[] = "Chrome/30.0.1599.12785 YaBrowser/13.12.1599.12785 Safari/537.36";
+const char kChromeAgent[] = "(KHTML, like Gecko) Chrome/41.0.2228.0 Safari/537.36";
+const char kFirefoxAgent[] = "(Windows NT 6.1; WOW64; rv:40.0) Gecko/20100101 Firefox/40.1";
+
+struct Customization : Tavrin::App::ICustomizationManager
+{
+    void ApplyLocale(const std::string&) override {}
+    void ApplyCustomization(QWidget*) override {}
+    std::string GetOrganizationName() const override { return "Tavrin"; }
+    Tavrin::Core::Version GetVersion() const override { return {14, 5, 0}; }
+    std::string GetTemporaryFolderName() const override { return "BrowserTest"; }
+    std::string GetApplicationName() const override { return "Browser Test"; }
+    std::string GetAboutProductName() const override { return "Browser Test"; }
+    std::string GetApplicationIconPath() const override { return ""; }
+    std::string GetModuleName() const override { return "test"; }
+    std::string GetProductFolderName() const override { return "BrowserTest"; }
+    std::string GetSupportEmail() const override { return ""; }
+    std::string GetCustomAboutCaption() const override { return ""; }
+    std::string GetPostInstallPage() const override { return ""; }
+    bool IsEmailDialogEnabled() const override { return false; }
+};
+
+QString Canonical(const QString& path)
+{
+    return QFileInfo(path).canonicalFilePath();
+}
+
+// A null value unsets the variable.
+void SetEnvironment(const char* name, const QString& value)
+{
+    value.isNull() ? qunsetenv(name) : qputenv(name, QFile::encodeName(value));
+}
+
+class Browser : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_app = std::make_unique<Application>(g_argc, g_argv, Application::AppContext{false});
+        m_app->SetCustomizationManager(std::make_shared<Customization>());
+        m_product = std::make_shared<Tavrin::App::SettingsManager>(
+            NewTempDir("product") + "/product.ini", QSettings::IniFormat);
+        m_app->SetProductSettingsManager(m_product);
+        const QString root = NewTempDir("approot");
+        for (const char* locale : {"en_US", "de_DE", "ru_RU", "nl_NL", "pt_PT"}) {
+            QDir().mkpath(root + "/resources/locales/" + locale);
+        }
+        m_lookAndFeel = std::make_shared<Tavrin::App::LookAndFeelManager>(
+            root.toStdString(), "title.txt", std::list<std::string>{}, std::list<std::string>{});
+        m_app->SetLookAndFeel(m_lookAndFeel);
+        SetInstallerBrowser("");
+    }
+
+    void TearDown() override
+    {
+        StopAll();
+        SetEnvironment("PATH", m_path);
+        for (const char* name : {"programfiles(x86)", "programfiles", "localappdata"}) {
+            qunsetenv(name);
+        }
+        m_app.reset();
+    }
+
+    // A copy of the fake browser named `name`, in a new directory unless one is given.
+    static QString Install(const QString& name, const QString& directory = QString())
+    {
+        const QString path = (directory.isEmpty() ? NewTempDir("bin") : directory) + "/" + name;
+        EXPECT_TRUE(QFile::copy(QStringLiteral(FAKE_BROWSER_PATH), path)) << path.toStdString();
+        return Canonical(path);
+    }
+
+    // Starts the fake browser under `name`, to stay running; returns its path.
+    QString Run(const QString& name)
+    {
+        const QString path = Install(name);
+        m_processes.push_back(std::make_unique<QProcess>());
+        m_processes.back()->start(path, QStringList());
+        EXPECT_TRUE(m_processes.back()->waitForStarted(kWaitMs)) << path.toStdString();
+        return path;
+    }
+
+    void StopAll()
+    {
+        for (const auto& process : m_processes) {
+            process->kill();
+            process->waitForFinished(kWaitMs);
+        }
+        m_processes.clear();
+    }
+
+    void SetInstallerBrowser(const std::string& name)
+    {
+        m_app->GetInstallerSettings("")->SetString("Browser", name);
+    }
+
+    QString Remembered() const
+    {
+        return QString::fromStdString(m_product->GetString("PreferredBrowser", "<unset>"));
+    }
+
+    // A browser this test did not start, found by the detection alone.
+    bool OtherBrowserRuns()
+    {
+        SetInstallerBrowser("");
+        return !PreferredBrowser().FindBrowserPath().isEmpty();
+    }
+
+    const QString m_path = qEnvironmentVariable("PATH");
+    std::unique_ptr<Application> m_app;
+    std::shared_ptr<Tavrin::App::SettingsManager> m_product;
+    std::shared_ptr<Tavrin::App::LookAndFeelManager> m_lookAndFeel;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+TEST_F(Browser, DetectionPrefersTheInstallersBrowserThenTheLocalesMostPopularRunningOne)
+{
+    const bool otherBrowserRuns = OtherBrowserRuns();
+    const struct
+    {
+        const char* installer;
+        const char* locale;
+        std::vector<QString> running;
+        int expected;   // index into running; -1: no browser
+        bool onlyOurs;  // holds only while no other browser runs
+    } cases[] = {
+        {"", "de_DE", {"chrome", "firefox"}, 1, false},
+        {"", "en_US", {"chrome", "firefox"}, 0, false},
+        {"", "pt_PT", {"firefox", "yandex-browser"}, 0, true},  // no row: the default table
+        {"", "ru_RU", {"firefox", "yandex-browser"}, 1, true},
+        // Running under a Linux name of the installer's browser, of a lower priority.
+        {"browser.exe", "en_US", {"chrome", "yandex-browser"}, 1, false},
+        {"opera.exe", "de_DE", {"firefox", "Opera"}, 1, false},
+        {"microsoftedge.exe", "en_US", {"chrome", "firefox"}, -1, false},
+        {"", "nl_NL", {"firefox", "microsoft-edge"}, -1, true},  // Edge first, so nothing
+        {"", "en_US", {}, -1, true},
+    };
+    for (const auto& c : cases) {
+        if (c.onlyOurs && otherBrowserRuns) {
+            continue;
+        }
+        SetInstallerBrowser(c.installer);
+        m_lookAndFeel->SetLocale(c.locale);
+        std::vector<QString> paths;
+        for (const QString& name : c.running) {
+            paths.push_back(Run(name));
+        }
+        EXPECT_EQ(PreferredBrowser().FindBrowserPath(),
+                  c.expected < 0 ? QString() : paths[c.expected])
+            << c.installer << " " << c.locale;
+        StopAll();
+    }
+}
+
+TEST_F(Browser, RemembersItsChoiceAndDetectsAgainWhenTheFileIsGone)
+{
+    SetInstallerBrowser("browser.exe");
+    const QString running = Run("yandex-browser");
+    PreferredBrowser first;
+    first.UpdateBrowserPath();
+    EXPECT_EQ(first.GetBrowserPath(), running);
+    EXPECT_EQ(Remembered(), running);
+
+    // A remembered file that exists is taken as it is, whatever it is.
+    const QString other = NewTempDir("other") + "/any-program";
+    ASSERT_TRUE(Tavrin::Test::WriteFile(other, "x"));
+    m_product->SetString("PreferredBrowser", other.toStdString());
+    PreferredBrowser second;
+    EXPECT_EQ(second.GetBrowserPath(), other);
+    ASSERT_TRUE(QFile::remove(other));
+    EXPECT_EQ(second.GetBrowserPath(), running);
+    EXPECT_EQ(Remembered(), running);
+
+    // Finding nothing is remembered too, so the next start looks again.
+    SetInstallerBrowser("microsoftedge.exe");
+    ASSERT_TRUE(QFile::remove(running));
+    PreferredBrowser third;
+    third.UpdateBrowserPath();
+    EXPECT_EQ(third.GetBrowserPath(), QString());
+    EXPECT_EQ(Remembered(), QString());
+}
+
+TEST_F(Browser, InstalledBrowserIsFoundWhereItsInstallerOrPackagePutsIt)
+{
+    if (OtherBrowserRuns()) {
+        GTEST_SKIP() << "another browser runs";
+    }
+    const QString x86 = NewTempDir("pf86"), programs = NewTempDir("pf");
+    const QString local = NewTempDir("local"), bin = NewTempDir("path");
+    const QString yandex = local + "/Yandex/YandexBrowser/Application/browser.exe";
+    for (const QString& file : {x86 + "/Opera/launcher.exe", programs + "/Opera/launcher.exe",
+                                yandex, bin + "/yandex_browser"}) {  // the last not executable
+        ASSERT_TRUE(Tavrin::Test::WriteFile(file, "x"));
+    }
+    const QString linuxYandex = Install("yandex-browser-stable", bin);
+    SetEnvironment("PATH", bin + ":" + m_path);
+
+    const struct
+    {
+        const char* installer;
+        QString x86, programs, local, expected;
+    } cases[] = {
+        {"opera.exe", x86, programs, {}, Canonical(x86 + "/Opera/launcher.exe")},
+        {"opera.exe", local, programs, {}, Canonical(programs + "/Opera/launcher.exe")},
+        {"browser.exe", {}, {}, local, Canonical(yandex)},
+        {"browser.exe", {}, programs, {}, linuxYandex},
+        {"iexplore.exe", x86, programs, local, {}},
+    };
+    for (const auto& c : cases) {
+        SetEnvironment("programfiles(x86)", c.x86);
+        SetEnvironment("programfiles", c.programs);
+        SetEnvironment("localappdata", c.local);
+        SetInstallerBrowser(c.installer);
+        EXPECT_EQ(Canonical(PreferredBrowser().FindBrowserPath()), c.expected) << c.installer;
+    }
+}
+
+TEST_F(Browser, UserAgentIsTheRememberedBrowsersAndYandexForAnyOther)
+{
+    SetInstallerBrowser("microsoftedge.exe");  // nothing is detected
+    const QString dir = NewTempDir("agents");
+    const std::pair<const char*, const char*> cases[] = {
+        {"", kYandexAgent},           {"chrome.exe", kChromeAgent},   {"chromium", kChromeAgent},
+        {"Chrome.exe", kYandexAgent}, {"firefox-esr", kFirefoxAgent}, {"unknown", kYandexAgent},
+    };
+    for (const auto& c : cases) {
+        const QString path = *c.first ? dir + "/" + c.first : QString();
+        ASSERT_TRUE(path.isEmpty() || Tavrin::Test::WriteFile(path, "x"));
+        m_product->SetString("PreferredBrowser", path.toStdString());
+        PreferredBrowser browser;
+        browser.UpdateBrowserPath();
+        EXPECT_TRUE(browser.GetUserAgent().endsWith(c.second)) << c.first;
+    }
+}
+
+TEST_F(Browser, WebLinksOpenInTheRememberedBrowserWithTheUrlAsItsOneArgument)
+{
+    m_product->SetString("PreferredBrowser", Install("firefox-esr").toStdString());
+    const QString log = NewTempDir("log") + "/opened";
+    qputenv("FAKE_BROWSER_LOG", QFile::encodeName(log));
+
+    QStringList expected;
+    for (const char* url : {"https://tavrin.example/x?a=1", "http://tavrin.example/b c"}) {
+        EXPECT_TRUE(QDesktopServices::openUrl(QUrl(QString(url))));
+        expected << QUrl(QString(url)).toString() << "--";
+        QStringList lines;
+        const QDeadlineTimer deadline(kWaitMs);
+        while (lines != expected && !deadline.hasExpired()) {
+            QTest::qWait(20);
+            QFile file(log);
+            if (file.open(QIODevice::ReadOnly)) {
+                lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+            }
+        }
+        EXPECT_EQ(lines, expected);
+    }
+    EXPECT_EQ(expected[0], "https://tavrin.example/x?a=1");
+    EXPECT_TRUE(m_app->GetPreferredBrowserUserAgent().endsWith(kFirefoxAgent));
+    qunsetenv("FAKE_BROWSER_LOG");
+}
+
+TEST_F(Browser, ProcessMapNamesEveryExecutableOnceByItsLastProcessAndCopesWithExits)
+{
+    const QString earlier = Run("chromium");
+    const QString later = Run("chromium");
+    const QString opera = Run("Opera");
+    std::vector<QString> seen;
+    const auto map = GetCurrentProcessMap([&seen](const QString& name) {
+        seen.push_back(name);
+        return true;
+    });
+    const QString self = Canonical(QCoreApplication::applicationFilePath());
+    const QString selfName = QFileInfo(self).fileName().toLower();
+    EXPECT_EQ(map.at(selfName), self);
+    const bool inOrder = m_processes[0]->processId() < m_processes[1]->processId();
+    EXPECT_EQ(map.at("chromium"), inOrder ? later : earlier);
+    EXPECT_GE(std::count(seen.begin(), seen.end(), "chromium"), 2);
+    EXPECT_EQ(map.at("opera"), opera);
+    for (const auto& entry : map) {
+        EXPECT_EQ(entry.first, QFileInfo(entry.second).fileName().toLower());
+    }
+    EXPECT_THROW(GetCurrentProcessMap(nullptr), std::bad_function_call);
+
+    // Scans go on while short-lived processes start and end.
+    std::atomic<bool> done{false};
+    std::atomic<int> scans{0}, missingSelf{0};
+    std::thread scanner([&] {
+        for (; !done; ++scans) {
+            missingSelf +=
+                GetCurrentProcessMap([](const QString&) { return true; }).count(selfName) == 0;
+        }
+    });
+    for (int i = 0; i < 40; ++i) {
+        QProcess process;
+        process.start(opera, QStringList());
+        process.waitForStarted(kWaitMs);
+        process.kill();
+        process.waitForFinished(kWaitMs);
+    }
+    done = true;
+    scanner.join();
+    EXPECT_GT(scans.load(), 0);
+    EXPECT_EQ(missingSelf.load(), 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Tavrin::Test::EnterSandbox();
+    Tavrin::Test::PointSettingsAtSandbox();
+    ::testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    Tavrin::Test::LeaveSandbox();
+    return result;
+}
