@@ -4,6 +4,7 @@
 #   resources/themes/{theme}/theme.json               the theme's name in every language
 #   resources/locales/{locale}/{module}_{locale}.qm   lrelease of translations/*_{locale}.ts
 #   resources/locales/{locale}/LC_MESSAGES/core.mo    msgfmt of translations/core_{locale}.po
+#   resources/links.json                              the product's web links, by key
 # Target kestrel_assets builds them all; kestrel_lupdate brings the .ts files up to date with
 # the sources (tavrinapp_*.ts hold the library's texts, kestrel_*.ts the product's).
 
@@ -93,6 +94,13 @@ foreach(locale IN LISTS KESTREL_LOCALES)
     list(APPEND assets "${mo}")
 endforeach()
 qt5_add_translation(qm_files ${ts_files} OPTIONS -silent)
+
+set(links "${resources}/links.json")
+add_custom_command(OUTPUT "${links}"
+    COMMAND "${CMAKE_COMMAND}" -E copy_if_different "${CMAKE_CURRENT_SOURCE_DIR}/links.json" "${links}"
+    DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/links.json"
+    VERBATIM)
+list(APPEND assets "${links}")
 
 add_custom_target(kestrel_assets DEPENDS ${assets} ${qm_files})
 

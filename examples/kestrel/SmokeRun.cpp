@@ -5,9 +5,11 @@
 #include <Tavrin/App/Application/Application.h>
 #include <Tavrin/App/Application/ILookAndFeelManager.h>
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QPixmap>
+#include <QUrl>
 #include <QWidget>
 
 #include <cstdio>
@@ -44,6 +46,15 @@ SmokeRun::SmokeRun(Tavrin::App::Application& application, QWidget& window, Launc
         Fail(tr("The application did not start within %1 s.").arg(kStartDeadlineMs / 1000), 3);
     });
     m_deadline.start(kStartDeadlineMs);
+    // In place of the application's browser handler, which the application removes when it goes.
+    for (const char* scheme : {"http", "https"}) {
+        QDesktopServices::setUrlHandler(QLatin1String(scheme), this, "RecordOpenedLink");
+    }
+}
+
+void SmokeRun::RecordOpenedLink(const QUrl& url)
+{
+    m_openedLinks << url.toString();
 }
 
 void SmokeRun::Run()
@@ -52,6 +63,9 @@ void SmokeRun::Run()
     for (const QString& line : StartupReport(m_application)) {
         PrintLine(stdout, line);
     }
+    PrintLine(stdout, QStringLiteral("opened links: ") +
+                          (m_openedLinks.isEmpty() ? QStringLiteral("(none)")
+                                                   : m_openedLinks.join(QLatin1Char(' '))));
     if (m_options.WantsScreenshot() && !SaveScreenshots()) {
         return;
     }

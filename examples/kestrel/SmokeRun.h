@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <string>
@@ -20,7 +21,8 @@ namespace Kestrel {
 // start-up report on stdout, saves the screenshots when asked to and quits through the
 // application's quit policy. There is one screenshot per theme: the given path shows the
 // current theme, "<name>-<theme>.<suffix>" beside it each other theme; the current theme is
-// back in place before the run quits. Problems go to stderr and end the run with a non-zero status:
+// back in place before the run quits. It opens no web page: the links the product opens (the
+// thank-you page of a first start, say) are listed in the report instead. Problems go to stderr and end the run with a non-zero status:
 // 1 when the screenshot or the quit fails, 3 when the start does not come in time.
 class SmokeRun : public QObject
 {
@@ -33,6 +35,9 @@ public:
     // Create it before Application::Start, which announces the start.
     SmokeRun(Tavrin::App::Application& application, QWidget& window, LaunchOptions options);
 
+private slots:
+    void RecordOpenedLink(const QUrl& url);
+
 private:
     void Run();
     bool SaveScreenshots();
@@ -43,6 +48,7 @@ private:
     QWidget& m_window;
     const LaunchOptions m_options;
     QTimer m_deadline;
+    QStringList m_openedLinks;
 };
 
 }  // namespace Kestrel

@@ -1,8 +1,11 @@
 #include "StartupReport.h"
 
+#include <Tavrin/App/Application/AppTest.h>
 #include <Tavrin/App/Application/ILookAndFeelManager.h>
+#include <Tavrin/App/Application/ISettingsManager.h>
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <string>
 
@@ -17,6 +20,16 @@ QString NameOrNone(const std::string& name)
     return name.empty() ? QStringLiteral("(none)") : QString::fromStdString(name);
 }
 
+// The browser this run settled on at start, as the library remembers it for the next run.
+QString PreferredBrowser(const Application& application)
+{
+    const std::shared_ptr<Tavrin::App::ISettingsManager> store =
+        application.GetProductSettingsManager();
+    const std::string path = store ? store->GetString("PreferredBrowser", std::string()) : "";
+    return path.empty() ? QStringLiteral("(none: links open with the system's default)")
+                        : QString::fromStdString(path);
+}
+
 }  // namespace
 
 QStringList StartupReport(const Application& application)
@@ -28,7 +41,7 @@ QStringList StartupReport(const Application& application)
     }
     const std::shared_ptr<Tavrin::App::ILookAndFeelManager> lookAndFeel =
         application.GetLookAndFeel();
-    return {
+    QStringList report = {
         QStringLiteral("product: ") + application.ApplicationName(),
         QStringLiteral("version: ") + QCoreApplication::applicationVersion(),
         QStringLiteral("log directory: ") +
@@ -42,7 +55,25 @@ QStringList StartupReport(const Application& application)
             NameOrNone(lookAndFeel ? lookAndFeel->GetCurrentTheme() : std::string()),
         QStringLiteral("locale: ") +
             NameOrNone(lookAndFeel ? lookAndFeel->GetCurrentLocale() : std::string()),
+        QStringLiteral("preferred browser: ") + PreferredBrowser(application),
     };
+    const QString urlDump = UrlDumpReportLine();
+    if (!urlDump.isEmpty()) {
+        report << urlDump;
+    }
+    return report;
+}
+
+QString UrlDumpReportLine()
+{
+    const QStringList arguments = QCoreApplication::arguments();
+    if (!arguments.contains(QStringLiteral("--test-dump-urls")) &&
+        !arguments.contains(QStringLiteral("--test-open-urls"))) {
+        return QString();
+    }
+    const QString path = Tavrin::App::AppTest::GetUrlDumpFilePath();
+    return QStringLiteral("url dump: ") +
+           (QFile::exists(path) ? path : QStringLiteral("(not written) ") + path);
 }
 
 QString LaunchTypeName(Application::LaunchType type)

@@ -10,6 +10,11 @@ namespace Kestrel {
 // per fact, keys in English so that scripts and tests can read them.
 QStringList StartupReport(const Tavrin::App::Application& application);
 
+// "url dump: <path>" when the command line asked for the diagnostic URL dump
+// (--test-dump-urls or --test-open-urls), "(not written)" before the path when it failed;
+// empty when no dump was asked for.
+QString UrlDumpReportLine();
+
 // The enumerator's own name ("FirstLaunch", ...); "Unknown(<n>)" for any other value.
 QString LaunchTypeName(Tavrin::App::Application::LaunchType type);
 

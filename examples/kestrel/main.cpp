@@ -10,11 +10,13 @@
 // unusable command line, 3 when the application did not start in time.
 #include "KestrelApplication.h"
 #include "KestrelCustomization.h"
+#include "KestrelHelpLinks.h"
 #include "KestrelLookAndFeel.h"
 #include "KestrelMainWindow.h"
 #include "KestrelSplash.h"
 #include "LaunchOptions.h"
 #include "SmokeRun.h"
+#include "StartupReport.h"
 
 #include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/SettingsManager.h>
@@ -83,6 +85,7 @@ int main(int argc, char** argv)
 
     Kestrel::KestrelMainWindow window(QCoreApplication::applicationVersion());
     lookAndFeel.AttachMenus(window.LanguageMenu(), window.ThemeMenu());
+    new Kestrel::KestrelHelpLinks(application, window.HelpMenu());  // a child of the menu
     QObject::connect(&window, &Kestrel::KestrelMainWindow::QuitRequested, &application,
                      &KestrelApplication::TryToQuit);
     QObject::connect(
@@ -96,6 +99,10 @@ int main(int argc, char** argv)
         new Kestrel::SmokeRun(application, window, options);  // owned by the application
     }
     application.Start();
+    const QString urlDump = Kestrel::UrlDumpReportLine();
+    if (!options.IsUnattended() && !urlDump.isEmpty()) {
+        std::printf("%s\n", urlDump.toUtf8().constData());  // the report says it otherwise
+    }
     window.show();
     return application.exec();
 }

@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>Kestrel::KestrelHelpLinks</name>
+    <message>
+        <source>&amp;User Guide</source>
+        <translation>&amp;Benutzerhandbuch</translation>
+    </message>
+    <message>
+        <source>&amp;Frequently Asked Questions</source>
+        <translation>&amp;Häufig gestellte Fragen</translation>
+    </message>
+    <message>
+        <source>&amp;Contact Support</source>
+        <translation>&amp;Support kontaktieren</translation>
+    </message>
+    <message>
+        <source>Tavrin Kestrel &amp;Website</source>
+        <translation>&amp;Website von Tavrin Kestrel</translation>
+    </message>
+</context>
+<context>
     <name>Kestrel::KestrelMainWindow</name>
     <message>
         <source>Harbour survey</source>

@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>Kestrel::KestrelHelpLinks</name>
+    <message>
+        <source>&amp;User Guide</source>
+        <translation>&amp;Руководство пользователя</translation>
+    </message>
+    <message>
+        <source>&amp;Frequently Asked Questions</source>
+        <translation>&amp;Часто задаваемые вопросы</translation>
+    </message>
+    <message>
+        <source>&amp;Contact Support</source>
+        <translation>&amp;Связаться с поддержкой</translation>
+    </message>
+    <message>
+        <source>Tavrin Kestrel &amp;Website</source>
+        <translation>&amp;Веб-сайт Tavrin Kestrel</translation>
+    </message>
+</context>
+<context>
     <name>Kestrel::KestrelMainWindow</name>
     <message>
         <source>Harbour survey</source>

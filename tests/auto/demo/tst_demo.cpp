@@ -112,8 +112,18 @@ TEST(KestrelDemo, RunsUnattendedReportsSavesTheWindowAndKeepsItsHistoryAcrossRun
 {
     const QString home = Tavrin::Test::NewTempDir("kestrel");
     const QString defaultShot = home + "/tmp/tavrin-kestrel.png";
+    // A browser left open: the first start settles on it and remembers it.
+    const QString browser = home + "/opt/chrome";
+    ASSERT_TRUE(QDir().mkpath(home + "/opt") && QFile::copy(FAKE_BROWSER_PATH, browser));
+    QProcess browserProcess;
+    browserProcess.start(browser, QStringList());
+    ASSERT_TRUE(browserProcess.waitForStarted(kRunTimeoutMs));
     const Outcome quick = Start(home, {"--quit-after-start"});
     ASSERT_EQ(quick.exitCode, 0) << quick.errors;
+    EXPECT_EQ(quick.report.value("preferred browser"), browser);
+    // The thank-you page of a first start is listed, not opened.
+    EXPECT_EQ(quick.report.value("opened links"),
+              "https://www.tavrin.example/en/thank-you/?product=kestrel&version=" KESTREL_VERSION);
     EXPECT_EQ(quick.report.value("product"), "Tavrin Kestrel");
     EXPECT_EQ(quick.report.value("launch type"), "FirstLaunch");
     EXPECT_EQ(quick.report.value("crashed sessions"), "(none)");
@@ -126,6 +136,7 @@ TEST(KestrelDemo, RunsUnattendedReportsSavesTheWindowAndKeepsItsHistoryAcrossRun
     const Outcome smoke = Start(home, {"--offscreen-smoke", "--screenshot=" + shot}, ":97");
     ASSERT_EQ(smoke.exitCode, 0) << smoke.errors;
     EXPECT_EQ(smoke.report.value("launch type"), "RegularLaunch");
+    EXPECT_EQ(smoke.report.value("opened links"), "(none)");
     EXPECT_EQ(smoke.report.value("screenshot"), shot);
     ExpectScreenshotOfTheWindow(shot);
 
