@@ -1,5 +1,5 @@
 // The application object, the product's temporary files and the restart. A process holds one
-// application object at a time, so every test builds its own and this file brings its own main.
+// application object at a time, so every test builds its own.
 // The restarted "product" is the helper program, which writes down the arguments it got.
 #include <Tavrin/App/Application/Application.h>
 #include <Tavrin/App/Application/ApplicationRestarter.h>
@@ -383,15 +383,5 @@ TEST(Restart, AsksOnlyInInteractiveModeThenClearsTheHistoryQuitsAndStartsWithThe
 }
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    Tavrin::Test::EnterSandbox();
-    Tavrin::Test::PointSettingsAtSandbox();
-    ::testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    Tavrin::Test::LeaveSandbox();
-    return result;
-}
 
 #include "tst_application.moc"

@@ -1,6 +1,6 @@
 // Links made from the product's link table, opened through the process's URL handlers, and
 // the application's entry points to them. Each test builds its own application object (one
-// per process at a time), so this file brings its own main.
+// per process at a time).
 #include <Tavrin/App/Application/Application.h>
 #include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/LookAndFeelManager.h>
@@ -300,15 +300,5 @@ TEST_F(LinksTest, ApplicationMakesItsLinksManagerOnceItsServicesAreSet)
 }
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    Tavrin::Test::EnterSandbox();
-    Tavrin::Test::PointSettingsAtSandbox();
-    ::testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    Tavrin::Test::LeaveSandbox();
-    return result;
-}
 
 #include "tst_links.moc"

@@ -356,12 +356,3 @@ TEST_F(Browser, ProcessMapNamesEveryExecutableOnceByItsLastProcessAndCopesWithEx
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    Tavrin::Test::EnterSandbox();
-    Tavrin::Test::PointSettingsAtSandbox();
-    ::testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    Tavrin::Test::LeaveSandbox();
-    return result;
-}
