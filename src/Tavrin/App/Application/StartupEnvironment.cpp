@@ -1,7 +1,6 @@
 #include "Tavrin/App/Application/StartupEnvironment.h"
 
 #include <Tavrin/Core/AppLocations.h>
-#include <Tavrin/Core/DyLib.h>
 
 #include <QCoreApplication>
 
@@ -20,25 +19,6 @@ bool IsScalingSwitchedOff()
     return policy && std::strcmp(policy, "NOSCALE") == 0;
 }
 
-// Where the system offers it, the whole process is scaled as a bitmap, which keeps layouts
-// that were never made for high DPI intact.
-bool LetSystemScaleProcess()
-{
-    using SetProcessDpiAwarenessFunction = long (*)(int);
-    constexpr int kProcessDpiUnaware = 0;
-    Core::DyLib library;
-    if (!library.Open("Shcore.dll")) {
-        return false;
-    }
-    auto* setAwareness =
-        reinterpret_cast<SetProcessDpiAwarenessFunction>(library.GetProc("SetProcessDpiAwareness"));
-    if (!setAwareness) {
-        return false;
-    }
-    setAwareness(kProcessDpiUnaware);  // a refusal leaves the default, which is acceptable
-    return true;
-}
-
 }  // namespace
 
 void HighDpiFix()
@@ -46,9 +26,8 @@ void HighDpiFix()
     if (IsScalingSwitchedOff()) {
         return;
     }
-    if (!LetSystemScaleProcess()) {
-        QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
-    }
+    // Linux desktops offer no service that scales a whole process as a bitmap, so Qt scales.
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
 }
 
 void UseDesktopOpenGL()
