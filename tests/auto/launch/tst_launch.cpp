@@ -1,7 +1,6 @@
-// The launch type across real runs of a product (launch_product), the installer hand-off, the
-// post-install page and the diagnostic command-line options. A process holds one application
-// at a time and the options are read from its command line, so every in-process test builds
-// its own application with the arguments it needs, and this file brings its own main.
+// The launch type across real runs of launch_product, the installer hand-off, the post-install
+// page and the diagnostic options. The options come from the command line, so every in-process
+// test builds its own application; hence this file's own main.
 #include <Tavrin/App/Application/AppTest.h>
 #include <Tavrin/App/Application/Application.h>
 #include <Tavrin/App/Application/ICustomizationManager.h>
@@ -22,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -29,6 +29,7 @@
 #include <glog/logging.h>
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,7 +41,6 @@ namespace Support = Tavrin::Test;
 namespace {
 
 const int kWaitMs = 30000;
-const char* const kAvailableLocales[] = {"de_DE", "en_US", "fr_FR", "ru_RU", "zh_TW"};
 // The product's links; every other key has none.
 const char kLinkTable[] = R"({
     "FAQ_URL_menu": {"default": "{scheme}://kestrel.example/{locale}/faq",
@@ -56,24 +56,24 @@ QString g_root;
 void LayOutProductRoot()
 {
     g_root = Support::NewTempDir(QStringLiteral("root"));
-    for (const char* locale : kAvailableLocales) {
+    for (const char* locale : {"de_DE", "en_US", "fr_FR", "ru_RU", "zh_TW"}) {
         QDir().mkpath(g_root + "/resources/locales/" + locale);
     }
     Support::WriteFile(g_root + "/resources/links.json", kLinkTable);
     qputenv("TAVRIN_RESOURCES_DIR", QFile::encodeName(g_root + "/resources"));
 }
 
-// The dump lines of the link table for the locales, as the product's links make them.
-QStringList ExpectedDump(const QStringList& locales)
+// The dump lines of the link table for the locales.
+QStringList ExpectedDump(const QStringList& locales, const QString& scheme = "https")
 {
+    const QString site = scheme + "://kestrel.example/";
     QStringList lines;
     for (const QString& locale : locales) {
-        const QString faq = locale == "de_DE" ? "https://kestrel.example/de/hilfe"
-                                              : "https://kestrel.example/" + locale + "/faq";
-        lines << locale + ";FAQ_URL_menu;" + faq + ";"
-              << locale + ";HOMEPAGE_URL;https://kestrel.example/" + locale.left(2) + "/;"
-              << locale + ";THANK_FOR_INSTALL_URL;https://kestrel.example/thanks?m=test;"
-              << locale + ";THANK_FOR_REINSTALL_URL;https://kestrel.example/again?m=test;";
+        const QString faq = locale == "de_DE" ? "de/hilfe" : locale + "/faq";
+        lines << locale + ";FAQ_URL_menu;" + site + faq + ";"
+              << locale + ";HOMEPAGE_URL;" + site + locale.left(2) + "/;"
+              << locale + ";THANK_FOR_INSTALL_URL;" + site + "thanks?m=test;"
+              << locale + ";THANK_FOR_REINSTALL_URL;" + site + "again?m=test;";
     }
     return lines;
 }
@@ -90,25 +90,23 @@ QStringList Lines(const QString& path)
 // An argv that outlives the application, which keeps pointers into it.
 struct Arguments
 {
-    explicit Arguments(const QStringList& options) : storage{"tst_launch"}
+    explicit Arguments(const QStringList& options)
     {
-        for (const QString& option : options) {
+        for (const QString& option : QStringList{"tst_launch"} + options) {
             storage.push_back(option.toLocal8Bit());
-        }
-        for (QByteArray& argument : storage) {
-            pointers.push_back(argument.data());
+            pointers.push_back(storage.back().data());
         }
         pointers.push_back(nullptr);
         argc = static_cast<int>(storage.size());
     }
-    std::vector<QByteArray> storage;
+    std::deque<QByteArray> storage;  // keeps its elements in place as it grows
     std::vector<char*> pointers;
     int argc;
 };
 
 struct Customization : Tavrin::App::ICustomizationManager
 {
-    void ApplyLocale(const std::string& locale) override { appliedLocales.push_back(locale); }
+    void ApplyLocale(const std::string& locale) override { appliedLocales << locale.c_str(); }
     void ApplyCustomization(QWidget*) override {}
     std::string GetOrganizationName() const override { return "Tavrin"; }
     Tavrin::Core::Version GetVersion() const override { return {14, 5, 0}; }
@@ -124,7 +122,7 @@ struct Customization : Tavrin::App::ICustomizationManager
     bool IsEmailDialogEnabled() const override { return false; }
 
     std::string postInstallPage = "thankyou";
-    std::vector<std::string> appliedLocales;
+    QStringList appliedLocales;
 };
 
 struct Gateway : Tavrin::ExternalStimulus::IGateway
@@ -133,74 +131,59 @@ struct Gateway : Tavrin::ExternalStimulus::IGateway
     std::vector<Tavrin::ExternalStimulus::Stimulus> stimuli;
 };
 
-class ProductApplication : public Application
+// An application on the shared root and its own store, in French until something changes it.
+// The argv base comes first so that it outlives the application.
+class Product : private Arguments, public Application
 {
 public:
-    explicit ProductApplication(Arguments& arguments)
-        : Application(arguments.argc, arguments.pointers.data(), AppContext{false})
+    explicit Product(const QStringList& options = {})
+        : Arguments(options), Application(argc, pointers.data(), AppContext{false})
     {
+        SetCustomizationManager(customization);
+        SetSettingsManager(std::make_shared<SettingsManager>(
+            Support::NewTempDir(QStringLiteral("store")) + "/store.ini", QSettings::IniFormat));
+        lookAndFeel->SetLocale("fr_FR");
+        SetLookAndFeel(lookAndFeel);
     }
     LaunchType CheckFirstLaunch() const override { return launchType; }
+    QList<QCommandLineOption> GetAdditionalTestOptions() const override { return productOptions; }
 
     LaunchType launchType = RegularLaunch;
     QList<QCommandLineOption> productOptions;
-
-private:
-    QList<QCommandLineOption> GetAdditionalTestOptions() const override { return productOptions; }
-};
-
-// A product on the shared root, in French until something changes the language.
-struct Product
-{
-    explicit Product(const QStringList& options = {}) : arguments(options), app(arguments)
-    {
-        app.SetCustomizationManager(customization);
-        app.SetSettingsManager(std::make_shared<SettingsManager>(
-            Support::NewTempDir(QStringLiteral("store")) + "/store.ini", QSettings::IniFormat));
-        lookAndFeel->SetLocale("fr_FR");
-        app.SetLookAndFeel(lookAndFeel);
-    }
-    Arguments arguments;
-    ProductApplication app;
     std::shared_ptr<Customization> customization = std::make_shared<Customization>();
     std::shared_ptr<Tavrin::App::LookAndFeelManager> lookAndFeel =
         std::make_shared<Tavrin::App::LookAndFeelManager>(
             g_root.toStdString(), "title.json", std::list<std::string>{}, std::list<std::string>{});
 };
 
-// Receives what QDesktopServices hands to the schemes it is registered for.
+// Receives what QDesktopServices hands to the file and web schemes.
 class UrlRecorder : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit UrlRecorder(const QStringList& schemes) : m_schemes(schemes)
-    {
-        for (const QString& scheme : m_schemes) {
-            QDesktopServices::setUrlHandler(scheme, this, "record");
-        }
-    }
-    ~UrlRecorder() override
-    {
-        for (const QString& scheme : m_schemes) {
-            QDesktopServices::unsetUrlHandler(scheme);
-        }
-    }
+    UrlRecorder() { Handle(this); }
+    ~UrlRecorder() override { Handle(nullptr); }
     QStringList urls;
 
 public slots:
     void record(const QUrl& url) { urls << url.toString(); }
 
 private:
-    const QStringList m_schemes;
+    static void Handle(QObject* receiver)  // a null receiver unregisters
+    {
+        for (const char* scheme : {"file", "http", "https"}) {
+            QDesktopServices::setUrlHandler(scheme, receiver, "record");
+        }
+    }
 };
 
 // Presses Ok in every alert box that comes up, noting "<icon>|<title>|<text>".
-struct BoxAnswerer
+struct BoxAnswerer : QTimer
 {
     BoxAnswerer()
     {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
+        connect(this, &QTimer::timeout, [this] {
             for (QWidget* widget : QApplication::topLevelWidgets()) {
                 auto* box = qobject_cast<Tavrin::Util::AlertBox*>(widget);
                 if (box && box->isVisible()) {
@@ -210,9 +193,8 @@ struct BoxAnswerer
                 }
             }
         });
-        timer.start(20);
+        start(20);
     }
-    QTimer timer;
     QStringList boxes;
 };
 
@@ -231,67 +213,44 @@ struct WarningCounter : google::LogSink
     int count = 0;
 };
 
-// Runs launch_product once: its exit code (-1 for a crash) and its report line.
-std::pair<int, QString> RunProduct(const QString& store, const char* version,
-                                   const QStringList& options)
-{
-    QProcess process;
-    process.start(LAUNCH_PRODUCT_EXECUTABLE, QStringList{store, version} + options);
-    process.waitForFinished(kWaitMs);
-    return {process.exitStatus() == QProcess::CrashExit ? -1 : process.exitCode(),
-            QString::fromUtf8(process.readAllStandardOutput()).trimmed()};
-}
-
-// Successive runs of one product: what "the installer" (or a test) wrote before each run and
-// how the run went.
+// Successive runs of one product: the setting written before each run (as the installer or a
+// stale store leaves it), the version and options, then "<exit code, -1: crashed>: <report>".
 TEST(LaunchType, FollowsVersionInstallerAndCrashesAcrossRunsOfTheProduct)
 {
     const QString store = Support::NewTempDir(QStringLiteral("runs")) + "/product.ini";
-    const std::string threeDaysAgo =
-        QDateTime::currentDateTime().addDays(-3).toString(Qt::TextDate).toStdString();
+    const QString threeDaysAgo = QDateTime::currentDateTime().addDays(-3).toString(Qt::TextDate);
     const struct
     {
-        const char* key;
-        std::string value;
-        const char* version;
-        QStringList options;
-        int exitCode;
-        const char* report;
+        QString setting;  // key=value
+        QString arguments;
+        const char* result;
     } runs[] = {
-        {nullptr, "", "14.5.0", {}, 0, "launch 1 days 0 crashed 0"},
-        {nullptr, "", "14.5.0", {}, 0, "launch 4 days 0 crashed 0"},
-        {"DateTime", "2026-03-01 12:00", "14.5.0", {}, 0, "launch 2 days 0 crashed 0"},
-        {"DateOfFirstStart", "not a date", "14.5.0", {}, 0, "launch 4 days 0 crashed 0"},
-        {"DateOfFirstStart",
-         threeDaysAgo,
-         "14.5.0",
-         {"--crash-after=50", "--stay=20000"},
-         -1,
-         "launch 4 days 3 crashed 0"},
-        {nullptr, "", "14.5.0", {}, 0, "launch 4 days 3 crashed 1"},
-        {nullptr,
-         "",
-         "14.5.0",
-         {"--ssl-enable", "--ssl-disable"},
-         3,
-         "refused Invalid options combination."},
-        {nullptr, "", "14.6.0", {"--no-such-option=1", "-z", "positional"}, 0, "launch 3 days 0"},
+        {"", "14.5.0", "0: launch 1 days 0 crashed 0"},
+        {"", "14.5.0", "0: launch 4 days 0 crashed 0"},
+        {"DateTime=2026-03-01 12:00", "14.5.0", "0: launch 2 days 0 crashed 0"},
+        {"DateOfFirstStart=not a date", "14.5.0", "0: launch 4 days 0 crashed 0"},
+        {"DateOfFirstStart=" + threeDaysAgo, "14.5.0 --crash-after=50 --stay=20000",
+         "-1: launch 4 days 3 crashed 0"},
+        {"", "14.5.0", "0: launch 4 days 3 crashed 1"},
+        {"", "14.5.0 --ssl-enable --ssl-disable", "3: refused Invalid options combination."},
+        {"", "14.6.0 --no-such-option=1 -z positional", "0: launch 3 days 0"},
     };
     for (const auto& run : runs) {
-        if (run.key) {
-            SettingsManager(store, QSettings::IniFormat).SetString(run.key, run.value);
+        const QStringList setting = run.setting.split('=');
+        if (setting.size() == 2) {
+            SettingsManager(store, QSettings::IniFormat)
+                .SetString(setting[0].toStdString(), setting[1].toStdString());
         }
-        const auto result = RunProduct(store, run.version, run.options);
-        EXPECT_EQ(result.first, run.exitCode) << run.report;
-        EXPECT_TRUE(result.second.startsWith(run.report)) << result.second.toStdString();
+        QProcess product;
+        product.start(LAUNCH_PRODUCT_EXECUTABLE, QStringList{store} + run.arguments.split(' '));
+        product.waitForFinished(kWaitMs);
+        const QString result =
+            QString::number(product.exitStatus() == QProcess::CrashExit ? -1 : product.exitCode()) +
+            ": " + QString::fromUtf8(product.readAllStandardOutput()).trimmed();
+        EXPECT_TRUE(result.startsWith(run.result)) << result.toStdString();
     }
     EXPECT_EQ(SettingsManager(store, QSettings::IniFormat).GetString("InstallDateTime", ""),
               "2026-03-01 12:00");
-}
-
-bool WaitForFile(const QString& path)
-{
-    return QTest::qWaitFor([&] { return QFile::exists(path); }, kWaitMs);
 }
 
 // Waits until the helper holds the installer mutex for `ms`.
@@ -308,7 +267,7 @@ std::unique_ptr<QProcess> HoldInstallerMutex(int ms)
 TEST(Installer, WaitsForAHeldMutexThenOpensTheMessageScriptWithItsDefaultAction)
 {
     Product product;
-    UrlRecorder desktop({"file"});
+    UrlRecorder desktop;
     const QString saved = QDir::currentPath();
     const QString dir = Support::NewTempDir(QStringLiteral("installer"));
     ASSERT_TRUE(QDir::setCurrent(dir));
@@ -322,215 +281,174 @@ TEST(Installer, WaitsForAHeldMutexThenOpensTheMessageScriptWithItsDefaultAction)
     clock.restart();
     EXPECT_TRUE(Application::CheckRunnedInstaller());
     EXPECT_GE(clock.elapsed(), 400);
-    installer->kill();
-    installer->waitForFinished(kWaitMs);
+    installer.reset();                    // kills the holder
     installer = HoldInstallerMutex(100);  // released within the wait (or before it began)
     EXPECT_FALSE(Application::CheckRunnedInstaller());
-    installer->waitForFinished(kWaitMs);
     EXPECT_EQ(desktop.urls,
               QStringList{QUrl::fromLocalFile(dir + "/InstallerMessage.vbs").toString()});
 
     // Programs start by themselves, in the working directory; missing files open nothing.
     Support::WriteFile(dir + "/run.sh", "#!/bin/sh\npwd -P > started\n");
     QFile::setPermissions(dir + "/run.sh", QFile::ReadOwner | QFile::ExeOwner);
-    desktop.urls.clear();
-    for (const QString& file : {QString(), QStringLiteral("missing.vbs")}) {
-        EXPECT_FALSE(Tavrin::Util::ShellExecuteDefault(file));
-    }
+    EXPECT_FALSE(Tavrin::Util::ShellExecuteDefault(""));
+    EXPECT_FALSE(Tavrin::Util::ShellExecuteDefault("missing.vbs"));
     EXPECT_TRUE(Tavrin::Util::ShellExecuteDefault("run.sh"));
-    ASSERT_TRUE(WaitForFile(dir + "/started"));
-    EXPECT_EQ(Lines(dir + "/started"), QStringList{QFileInfo(dir).canonicalFilePath()});
-    EXPECT_EQ(desktop.urls, QStringList{});
+    const QStringList started{QFileInfo(dir).canonicalFilePath()};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Lines(dir + "/started") == started; }, kWaitMs));
+    EXPECT_EQ(desktop.urls.size(), 1);
     QDir::setCurrent(saved);
 }
 
 TEST(ThankYouPage, OpensAfterInstallationsWithTheInstallersDistributionId)
 {
-    const QString longName = "ProductSetupC1a2B" + QString(5000, 'x') + ".exe";
+    using App = Application;
     const struct
     {
-        Application::LaunchType launchType;
-        std::string page;
+        App::LaunchType launchType;
+        const char* page;
         QString installerName;
-        const char* opened;  // nullptr: nothing
+        const char* opened;  // below https://kestrel.example/; nullptr: nothing
         bool throughGateway = false;
     } cases[] = {
-        {Application::FirstLaunch, "thankyou", "ProductSetupC1a2B.exe",
-         "https://kestrel.example/thanks?m=test&did=C1a2B"},
-        {Application::FirstLaunchAfterUpdate, "thankyou", "ProductSetupA1a2B.exe",
-         "https://kestrel.example/again?m=test"},
-        {Application::Reinstall, "thankyou", "ProductSetupC1a2.exe",
-         "https://kestrel.example/again?m=test"},
-        {Application::Reinstall, "thankyou", "a-SetupE9z9Z-SetupQ1111.exe",
-         "https://kestrel.example/again?m=test&did=E9z9Z"},
-        {Application::FirstLaunch, "thankyou", "", "https://kestrel.example/thanks?m=test"},
-        {Application::FirstLaunch, "thankyou", longName, "https://kestrel.example/thanks?m=test"},
-        {Application::RegularLaunch, "thankyou", "ProductSetupC1a2B.exe", nullptr},
-        {Application::FirstLaunch, "welcome", "ProductSetupC1a2B.exe", nullptr},
-        {Application::FirstLaunch, "thankyou", "XSetupU0000.exe",
-         "https://kestrel.example/thanks?m=test&did=U0000", true},
+        {App::FirstLaunch, "thankyou", "ProductSetupC1a2B.exe", "thanks?m=test&did=C1a2B"},
+        {App::FirstLaunchAfterUpdate, "thankyou", "ProductSetupA1a2B.exe", "again?m=test"},
+        {App::Reinstall, "thankyou", "ProductSetupC1a2.exe", "again?m=test"},
+        {App::Reinstall, "thankyou", "a-SetupE9z9Z-SetupQ1111.exe", "again?m=test&did=E9z9Z"},
+        {App::FirstLaunch, "thankyou", "", "thanks?m=test"},
+        {App::FirstLaunch, "thankyou", "SetupC1a2B" + QString(5000, 'x') + ".exe", "thanks?m=test"},
+        {App::RegularLaunch, "thankyou", "ProductSetupC1a2B.exe", nullptr},
+        {App::FirstLaunch, "welcome", "ProductSetupC1a2B.exe", nullptr},
+        {App::FirstLaunch, "thankyou", "XSetupU0000.exe", "thanks?m=test&did=U0000", true},
     };
     for (const auto& c : cases) {
         Product product;
-        product.app.launchType = c.launchType;
+        product.launchType = c.launchType;
         product.customization->postInstallPage = c.page;
-        product.app.GetInstallerSettings("")->SetString("InstallerName",
-                                                        c.installerName.toStdString());
+        product.GetInstallerSettings("")->SetString("InstallerName", c.installerName.toStdString());
         auto gateway = std::make_shared<Gateway>();
         if (c.throughGateway) {
-            product.app.SetExternalStimulusGateway(gateway);
+            product.SetExternalStimulusGateway(gateway);
         }
-        UrlRecorder browser({"http", "https"});
-        product.app.OpenThankForInstall();
+        UrlRecorder browser;
+        product.OpenThankForInstall();
         if (c.throughGateway) {
             ASSERT_EQ(gateway->stimuli.size(), 1u);
             EXPECT_EQ(gateway->stimuli[0].id, "THANK_FOR_INSTALL");
             EXPECT_TRUE(browser.urls.isEmpty());  // until the gateway runs it
             gateway->stimuli[0].action();
         }
-        EXPECT_EQ(browser.urls, c.opened ? QStringList{c.opened} : QStringList{})
+        EXPECT_EQ(browser.urls, c.opened
+                                    ? QStringList{"https://kestrel.example/" + QString(c.opened)}
+                                    : QStringList{})
             << c.installerName.left(40).toStdString();
     }
 }
 
-TEST(TestOptions, SslOptionsChooseTheSchemeAndBothTogetherRefuseTheApplication)
+TEST(TestOptions, BothSslOptionsRefuseTheApplicationAndLeaveNothingBehind)
 {
-    const struct
-    {
-        bool before;
-        QStringList options;
-        const char* homepage;  // nullptr: the application is refused
-    } cases[] = {
-        {true, {}, "https://kestrel.example/fr/"},
-        {false, {}, "http://kestrel.example/fr/"},
-        {true, {"--ssl-disable"}, "http://kestrel.example/fr/"},
-        {false, {"--ssl-enable"}, "https://kestrel.example/fr/"},
-        {true, {"--ssl-enable", "--ssl-disable"}, nullptr},
-    };
-    for (const auto& c : cases) {
-        Tavrin::Util::SetDefaultSslUsage(c.before);
-        if (c.homepage) {
-            Product product(c.options);
-            EXPECT_EQ(product.app.GetUrl(Tavrin::HOMEPAGE_URL), c.homepage);
-            continue;
-        }
-        Arguments arguments(c.options);
-        try {
-            Application refused(arguments.argc, arguments.pointers.data());
-            ADD_FAILURE() << "the application was built";
-        } catch (const Tavrin::Exception& error) {
-            EXPECT_EQ(Tavrin::GetDescription(error), "Invalid options combination.");
-        }
-        EXPECT_EQ(Application::Instance(), nullptr);
-        // Nothing of the refused application is left to handle links.
-        EXPECT_FALSE(QDesktopServices::openUrl(QUrl("https://kestrel.example/")));
-        EXPECT_TRUE(Tavrin::Util::GetDefaultSslUsage());
-    }
     Tavrin::Util::SetDefaultSslUsage(true);
+    try {
+        Product refused({"--ssl-enable", "--ssl-disable"});
+        ADD_FAILURE() << "the application was built";
+    } catch (const Tavrin::Exception& error) {
+        EXPECT_EQ(Tavrin::GetDescription(error), "Invalid options combination.");
+    }
+    EXPECT_EQ(Application::Instance(), nullptr);
+    EXPECT_FALSE(QDesktopServices::openUrl(QUrl("https://kestrel.example/")));  // no handler left
+    EXPECT_TRUE(Tavrin::Util::GetDefaultSslUsage());
 }
 
+// Also the ssl options (over either default) and unknown options, which are ignored.
 TEST(TestOptions, DumpListsEveryLinkOfTheTestLocalesThenRestoresTheLanguage)
 {
     const struct
     {
-        QStringList options;
+        bool sslBefore;
+        QString options;
         QStringList locales;  // of the dump, in order
+        const char* scheme;
     } cases[] = {
-        {{"--test-dump-urls"}, {"de_DE", "en_US", "ru_RU", "fr_FR", "zh_TW"}},
-        {{"--test-dump-urls", "--test-custom-locales=zh_TW,xx_YY,en_US"}, {"en_US", "zh_TW"}},
-        {{"--no-such-option", "-q", "positional", "--test-dump-urls",
-          "--test-custom-locales=,,ru_RU,de_DE,"},
-         {"de_DE", "ru_RU"}},
-        {{"--test-open-urls", "--test-custom-locales=xx_YY"}, {}},
+        {true, "--test-dump-urls", {"de_DE", "en_US", "ru_RU", "fr_FR", "zh_TW"}, "https"},
+        {false,
+         "--test-dump-urls --test-custom-locales=zh_TW,xx_YY,en_US",
+         {"en_US", "zh_TW"},
+         "http"},
+        {true,
+         "--no-such-option -q positional --test-dump-urls --ssl-disable"
+         " --test-custom-locales=,,ru_RU,de_DE,",
+         {"de_DE", "ru_RU"},
+         "http"},
+        {false, "--ssl-enable --test-dump-urls --test-custom-locales=en_US", {"en_US"}, "https"},
+        {true, "--test-open-urls --test-custom-locales=xx_YY", {}, "https"},
     };
     for (const auto& c : cases) {
-        Product product(c.options);
+        Tavrin::Util::SetDefaultSslUsage(c.sslBefore);
+        Product product(c.options.split(' '));
         const QString dump = Tavrin::App::AppTest::GetUrlDumpFilePath();
         EXPECT_TRUE(dump.endsWith("/Tavrin/Tavrin Test/test-url-dump.csv")) << dump.toStdString();
         Support::WriteFile(dump, "stale\nlines\n");
         WarningCounter missing(
             "Cannot find url INTELMEDIA_ENCODING_MORE_URL_settingsfor module test");
-        product.app.Start();
+        product.Start();
 
-        EXPECT_EQ(Lines(dump), c.locales.isEmpty() ? QStringList{} : ExpectedDump(c.locales));
+        EXPECT_EQ(Lines(dump), ExpectedDump(c.locales, c.scheme)) << c.options.toStdString();
         EXPECT_EQ(missing.count, c.locales.size());
         EXPECT_EQ(product.lookAndFeel->GetCurrentLocale(), "fr_FR");
-        std::vector<std::string> applied;
-        for (const QString& locale : c.locales) {
-            applied.push_back(locale.toStdString());
-        }
-        applied.push_back("fr_FR");
-        EXPECT_EQ(product.customization->appliedLocales, applied);
+        EXPECT_EQ(product.customization->appliedLocales, c.locales + QStringList{"fr_FR"});
     }
+    Tavrin::Util::SetDefaultSslUsage(true);
 }
 
-TEST(TestOptions, HelpAndAnUnwritableDumpAskFirstThenTheOtherOptionsGoOn)
+// The help or an unwritable dump asks first; then the log takes over from the browser (or
+// drops the URLs when it cannot write) and --test-open-urls opens the links after the delay
+// (ten seconds, "abc" being no number): the one slow case.
+TEST(TestOptions, HelpAndAnUnwritableDumpAskFirstThenTheUrlsGoToTheLog)
 {
     const QString dir = Support::NewTempDir(QStringLiteral("options"));
     const QString help =
-        "--test-help Show help for test options\n"
-        "--test-dump-urls Write URLs to dump file\n"
-        "--test-open-urls Open URLs in browser\n"
-        "--test-log-urls Log opened URLs to file\n"
-        "--test-custom-locales Set locales: en_US,ru_RU\n"
-        "--test-custom-delay Set open delay in ms\n"
-        "--crash-after Set crash after timeout in ms\n"
-        "--ssl-disable Use http when possible\n"
-        "--ssl-enable Use https when possible\n"
-        "--product-mode The product's own\n";
+        "--test-help Show help for test options\n--test-dump-urls Write URLs to dump file\n"
+        "--test-open-urls Open URLs in browser\n--test-log-urls Log opened URLs to file\n"
+        "--test-custom-locales Set locales: en_US,ru_RU\n--test-custom-delay Set open delay in ms\n"
+        "--crash-after Set crash after timeout in ms\n--ssl-disable Use http when possible\n"
+        "--ssl-enable Use https when possible\n--product-mode The product's own\n";
+    const QStringList opened{"https://kestrel.example/a?b=1", "http://kestrel.example/c"};
+    const QStringList delayed =  // the links of the en_US dump lines
+        ExpectedDump({"en_US"}).replaceInStrings(QRegularExpression("^en_US;\\w+;|;$"), "");
     const struct
     {
-        QStringList options;
-        bool dumpBlocked;
-        QString log;  // where --test-log-urls writes
-        bool logged;
+        QStringList options;  // the last one says where the log goes
+        QStringList logged;
     } cases[] = {
-        {{"--test-help", "--test-log-urls=" + dir + "/urls.log"}, false, dir + "/urls.log", true},
-        {{"--test-dump-urls", "--test-log-urls=" + dir + "/missing/urls.log"},
-         true,
-         dir + "/missing/urls.log",
-         false},
+        {{"--test-help", "--test-log-urls=" + dir + "/urls.log"}, opened},
+        {{"--test-dump-urls", "--test-log-urls=" + dir + "/missing/urls.log"}, {"(missing)"}},
+        {{"--test-open-urls", "--test-custom-delay=abc", "--test-custom-locales=en_US",
+          "--test-log-urls=" + dir + "/open.log"},
+         opened + delayed},
     };
     for (const auto& c : cases) {
         Product product(c.options);
-        product.app.productOptions = {{"product-mode", "The product's own"}};
+        product.productOptions = {{"product-mode", "The product's own"}};
         const QString dump = Tavrin::App::AppTest::GetUrlDumpFilePath();
+        const bool dumpBlocked = c.options[0] == "--test-dump-urls";
         QFile::remove(dump);
-        if (c.dumpBlocked) {
+        if (dumpBlocked) {
             QDir().mkpath(dump);
         }
         BoxAnswerer answerer;
-        product.app.Start();
-        EXPECT_EQ(
-            answerer.boxes,
-            QStringList{c.dumpBlocked ? QString::number(QMessageBox::Warning) +
-                                            "|Config test error|Can't open file to dump: " + dump
-                                      : QString::number(QMessageBox::Information) + "||" + help});
+        product.Start();
         QDir().rmdir(dump);
+        const QString warning = "2|Config test error|Can't open file to dump: " + dump;
+        EXPECT_EQ(answerer.boxes, dumpBlocked                     ? QStringList{warning}
+                                  : c.options[0] == "--test-help" ? QStringList{"1||" + help}
+                                                                  : QStringList{});
 
-        // The log takes over from the browser, or drops the URLs when it cannot write.
-        EXPECT_TRUE(QDesktopServices::openUrl(QUrl("https://kestrel.example/a?b=1")));
-        EXPECT_TRUE(QDesktopServices::openUrl(QUrl("http://kestrel.example/c")));
-        EXPECT_EQ(Lines(c.log), c.logged ? QStringList({"https://kestrel.example/a?b=1",
-                                                        "http://kestrel.example/c"})
-                                         : QStringList{"(missing)"});
+        for (const QString& url : opened) {
+            EXPECT_TRUE(QDesktopServices::openUrl(QUrl(url)));
+        }
+        const QString log = c.options.last().section('=', 1);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Lines(log).size() >= c.logged.size(); }, kWaitMs));
+        EXPECT_EQ(Lines(log), c.logged);
     }
-}
-
-// The one slow test: links open ten seconds after the start.
-TEST(TestOptions, OpenUrlsOpensEveryDumpedLinkAfterTheStart)
-{
-    const QString log = Support::NewTempDir(QStringLiteral("open")) + "/urls.log";
-    Product product({"--test-open-urls", "--test-custom-delay=abc", "--test-custom-locales=en_US",
-                     "--test-log-urls=" + log});
-    product.app.Start();
-    EXPECT_EQ(Lines(log), QStringList{});  // nothing at once
-    QStringList expected;
-    for (const QString& line : ExpectedDump({"en_US"})) {
-        expected << line.section(';', 2, 2);
-    }
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Lines(log).size() >= expected.size(); }, kWaitMs));
-    EXPECT_EQ(Lines(log), expected);
 }
 
 }  // namespace
