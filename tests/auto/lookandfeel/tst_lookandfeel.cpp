@@ -1,6 +1,5 @@
-// Themes, interface languages, message catalogues and their menus, on application roots
-// laid out from resources, translations and catalogues compiled by the build. The process
-// runs a real Application so that the installer's language can be read back.
+// Themes, interface languages, message catalogues and their menus, on application roots laid
+// out from data compiled by the build; a real Application supplies the installer's language.
 #include <Tavrin/App/Application/Application.h>
 #include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/ISettingsManager.h>
@@ -17,60 +16,54 @@
 #include <glog/logging.h>
 #include <gtest/gtest.h>
 
-#include <memory>
-
 using namespace Tavrin;
 namespace Support = Tavrin::Test;
-using App::LookAndFeelHandler;
 using App::LookAndFeelManager;
+using Events = std::vector<std::string>;
+using Names = std::list<std::string>;
 
 namespace {
 
-const QString kData = QStringLiteral(LOOKANDFEEL_DATA_DIR);
-const char* const kTitleFile = "title.json";
 const QByteArray kDarkTitle = R"({"de_DE": "Dunkel", "ru_RU": "Тёмная тема"})";
 
-// An application root below the sandbox, laid out by the test from the compiled data.
+// An application root below the sandbox, laid out from the compiled data.
 struct Root
 {
     QString path = Support::NewTempDir(QStringLiteral("root"));
+    QString resources = path + "/resources/";
 
-    // Copies a compiled data file to a path below the root's resources directory.
-    void Put(const QString& file, const QString& target)
+    // Copies compiled data files into a directory below resources/, made even when empty;
+    // a catalogue ("core_de_DE") goes to LC_MESSAGES under its domain's name.
+    Root& Put(const QString& directory, const QStringList& names, const QString& suffix)
     {
-        QFile source(kData + "/" + file);
-        EXPECT_TRUE(source.open(QIODevice::ReadOnly)) << file.toStdString();
-        Support::WriteFile(path + "/resources/" + target, source.readAll());
-    }
-    Root& Theme(const QString& name, const QStringList& modules, const QByteArray& title = "{}")
-    {
-        QDir().mkpath(path + "/resources/themes/" + name);
-        for (const QString& module : modules) {
-            Put(module + ".rcc", "themes/" + name + "/" + module + ".rcc");
-        }
-        if (!title.isNull()) {
-            Support::WriteFile(path + "/resources/themes/" + name + "/" + kTitleFile, title);
+        QDir().mkpath(resources + directory);
+        for (const QString& name : names) {
+            QFile source(QStringLiteral(LOOKANDFEEL_DATA_DIR "/") + name + suffix);
+            EXPECT_TRUE(source.open(QIODevice::ReadOnly)) << name.toStdString();
+            const QString target =
+                suffix == ".mo" ? "/LC_MESSAGES/" + name.section('_', 0, 0) : "/" + name;
+            Support::WriteFile(resources + directory + target + suffix, source.readAll());
         }
         return *this;
     }
-    // Translations by base name ("app_de_DE"); catalogues by source name ("core_de_DE").
-    Root& Locale(const QString& name, const QStringList& translations,
+    Root& Theme(const QString& name, const QStringList& modules = {},
+                const QByteArray& title = "{}")
+    {
+        if (!title.isNull()) {
+            Support::WriteFile(resources + "themes/" + name + "/title.json", title);
+        }
+        return Put("themes/" + name, modules, ".rcc");
+    }
+    Root& Locale(const QString& name, const QStringList& translations = {},
                  const QStringList& catalogues = {})
     {
-        const QString directory = "locales/" + name + "/";
-        QDir().mkpath(path + "/resources/" + directory);
-        for (const QString& file : translations) {
-            Put(file + ".qm", directory + file + ".qm");
-        }
-        for (const QString& file : catalogues) {
-            Put(file + ".mo", directory + "LC_MESSAGES/" + file.section('_', 0, 0) + ".mo");
-        }
-        return *this;
+        return Put("locales/" + name, translations, ".qm")
+            .Put("locales/" + name, catalogues, ".mo");
     }
-    std::shared_ptr<LookAndFeelManager> Manager(const std::list<std::string>& modules = {},
-                                                const std::list<std::string>& domains = {})
+    std::shared_ptr<LookAndFeelManager> Manager(const Names& modules = {},
+                                                const Names& domains = {})
     {
-        return std::make_shared<LookAndFeelManager>(path.toStdString(), kTitleFile, modules,
+        return std::make_shared<LookAndFeelManager>(path.toStdString(), "title.json", modules,
                                                     domains);
     }
 };
@@ -95,17 +88,15 @@ struct LogCapture : google::LogSink
             return line.find(text) != std::string::npos;
         });
     }
-    std::vector<std::string> lines;
+    Events lines;
 };
 
-// The interface languages the system reports, for one test.
+// The interface language the system reports, and the one the installer recorded.
 struct SystemLanguage
 {
     explicit SystemLanguage(const char* name) { QLocale::setDefault(QLocale(name)); }
     ~SystemLanguage() { QLocale::setDefault(QLocale::system()); }
 };
-
-// The language the installer recorded, for one test.
 struct InstallerLanguage
 {
     static auto Store() { return App::Application::Instance()->GetInstallerSettings(""); }
@@ -115,23 +106,20 @@ struct InstallerLanguage
 
 struct Recorder : App::ILookAndFeelObserver
 {
-    Recorder(std::vector<std::string>& events, std::string tag) : events(events), tag(tag) {}
+    Recorder(Events& events, std::string tag) : events(events), tag(tag) {}
     void OnLocaleChanged(const std::string& name) override { Add(" locale " + name); }
     void OnThemeChanged(const std::string& name) override { Add(" theme " + name); }
     void Add(const std::string& event) { events.push_back(tag + event); }
-    std::vector<std::string>& events;
+    Events& events;
     std::string tag;
 };
 
 // What every united style sheet ends with: the library's own sheets.
 std::string ProductSheets()
 {
-    std::string sheets;
-    for (const char* path : {":/productStyle.qss", ":/productStyle_win.qss"}) {
-        QFile file(path);
-        sheets += (file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "?") + "\n";
-    }
-    return sheets;
+    QFile common(":/productStyle.qss"), platform(":/productStyle_win.qss");
+    EXPECT_TRUE(common.open(QIODevice::ReadOnly) && platform.open(QIODevice::ReadOnly));
+    return (common.readAll() + "\n" + platform.readAll() + "\n").toStdString();
 }
 
 std::string Translated(const char* text)
@@ -139,15 +127,15 @@ std::string Translated(const char* text)
     return QCoreApplication::translate("LookAndFeelTest", text).toStdString();
 }
 
-// The entries of a menu: "|" for a separator, "*" after a checked label.
-QStringList Entries(const QMenu& menu)
+// The entries of a menu, comma-separated: "|" for a separator, "*" after a checked label.
+std::string Entries(const QMenu& menu)
 {
     QStringList entries;
     for (const QAction* action : menu.actions()) {
         entries << (action->isSeparator() ? QStringLiteral("|")
                                           : action->text() + (action->isChecked() ? "*" : ""));
     }
-    return entries;
+    return entries.join(',').toStdString();
 }
 
 }  // namespace
@@ -155,17 +143,16 @@ QStringList Entries(const QMenu& menu)
 TEST(LookAndFeelManager, DiscoversThemesAndLocalesAndSurvivesBrokenTitles)
 {
     Root root;
-    root.Theme("light", {}).Theme("Dark", {}, kDarkTitle).Theme("broken", {}, "{ not json");
-    root.Theme("untitled", {}, QByteArray()).Locale("ru_RU", {}).Locale("de_DE", {});
-    Support::WriteFile(root.path + "/resources/themes/stray.txt", "not a directory");
+    root.Theme("light").Theme("Dark", {}, kDarkTitle).Theme("broken", {}, "{ not json");
+    root.Theme("untitled", {}, QByteArray()).Locale("ru_RU").Locale("de_DE");
+    Support::WriteFile(root.resources + "themes/stray.txt", "not a directory");
     LogCapture log;
     const auto manager = root.Manager();
-
-    EXPECT_EQ(manager->GetThemes(), (std::list<std::string>{"broken", "Dark", "light"}));
-    EXPECT_EQ(manager->GetLocales(), (std::list<std::string>{"de_DE", "ru_RU"}));
+    EXPECT_EQ(manager->GetThemes(), (Names{"broken", "Dark", "light"}));
+    EXPECT_EQ(manager->GetLocales(), (Names{"de_DE", "ru_RU"}));
     ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(log.Count("WARNING: The theme title file [" + root.path.toStdString() +
-                        "/resources/themes/broken/title.json] is malformed"),
+    EXPECT_EQ(log.Count("WARNING: The theme title file [" + root.resources.toStdString() +
+                        "themes/broken/title.json] is malformed"),
               1);
 
     SystemLanguage system("ru_RU");
@@ -173,18 +160,17 @@ TEST(LookAndFeelManager, DiscoversThemesAndLocalesAndSurvivesBrokenTitles)
     EXPECT_EQ(manager->GetLocalizedThemeName("Dark"), "Тёмная тема");
     EXPECT_EQ(manager->GetLocalizedThemeName("broken"), "broken");
 
-    Root empty;
-    QDir().mkpath(empty.path + "/resources/locales");
+    Root empty;  // an empty locales directory, then no root at all
+    QDir().mkpath(empty.resources + "locales");
     EXPECT_TRUE(empty.Manager()->GetLocales().empty());
     QDir(empty.path).removeRecursively();
-    const auto missing = empty.Manager();
-    EXPECT_TRUE(missing->GetThemes().empty() && missing->GetLocales().empty());
+    EXPECT_TRUE(empty.Manager()->GetThemes().empty() && empty.Manager()->GetLocales().empty());
 }
 
 TEST(LookAndFeelManager, UnitesStyleSheetsInOrderWithFontVariablesOfTheLocale)
 {
     Root root;
-    root.Theme("dark", {"base", "extra", "a"}).Locale("de_DE", {}).Locale("ru_RU", {});
+    root.Theme("dark", {"base", "extra", "a"}).Locale("de_DE").Locale("ru_RU");
     const auto manager = root.Manager({"missing", "base", "extra"});
     LogCapture log;
     manager->Initialize("de_DE", "dark");
@@ -217,23 +203,22 @@ TEST(LookAndFeelManager, LoadsEveryResourceFileInNameOrderAndUnloadsOnSwitch)
 {
     Root root;
     root.Theme("letters", {"c", "B", "a"}).Theme("broken", {"notjson", "listjson", "base"});
-    Support::WriteFile(root.path + "/resources/themes/broken/corrupt.rcc", "not a resource file");
+    Support::WriteFile(root.resources + "themes/broken/corrupt.rcc", "not a resource file");
     const auto manager = root.Manager();
-    std::vector<std::string> events;
+    Events events;
     Recorder first(events, "first"), second(events, "second");
-    manager->RegisterObserver(&first);
-    manager->RegisterObserver(&second);
-    manager->RegisterObserver(&first);
-
-    manager->SetTheme("letters");
-    std::string letters;
-    for (const char* name : {"a", "B", "c"}) {
-        letters += "/* " + std::string(name) + " */ QFrame { font: @main; }\n\n\n";
+    for (Recorder* observer : {&first, &second, &first}) {
+        manager->RegisterObserver(observer);
     }
-    EXPECT_EQ(manager->GetUnitedStylesheet(), letters + ProductSheets());
-
+    manager->SetTheme("letters");
+    EXPECT_EQ(manager->GetUnitedStylesheet(),
+              "/* a */ QFrame { font: @main; }\n\n\n"
+              "/* B */ QFrame { font: @main; }\n\n\n"
+              "/* c */ QFrame { font: @main; }\n\n\n" +
+                  ProductSheets());
     manager->SetTheme("letters");  // again: re-registered, rebuilt, told again
     EXPECT_TRUE(QFile::exists(":/a/style.qss"));
+
     LogCapture log;
     manager->SetTheme("broken");
     EXPECT_FALSE(QFile::exists(":/a/style.qss"));
@@ -247,23 +232,21 @@ TEST(LookAndFeelManager, LoadsEveryResourceFileInNameOrderAndUnloadsOnSwitch)
     manager->SetTheme("");
     EXPECT_FALSE(QFile::exists(":/base/style.qss"));
     EXPECT_EQ(manager->GetUnitedStylesheet(), broken);
-
     manager->SetTheme("ghost");
-    EXPECT_EQ(log.Count("ERROR: The directory [" + root.path.toStdString() +
-                        "/resources/themes/ghost] doesn't exist!"),
+    EXPECT_EQ(log.Count("ERROR: The directory [" + root.resources.toStdString() +
+                        "themes/ghost] doesn't exist!"),
               1);
     EXPECT_EQ(manager->GetUnitedStylesheet(), ProductSheets());
-    EXPECT_EQ(events, (std::vector<std::string>{"first theme letters", "second theme letters",
-                                                "first theme letters", "second theme letters",
-                                                "first theme broken", "second theme broken",
-                                                "first theme ghost"}));
+    EXPECT_EQ(events, (Events{"first theme letters", "second theme letters", "first theme letters",
+                              "second theme letters", "first theme broken", "second theme broken",
+                              "first theme ghost"}));
 }
 
 TEST(LookAndFeelManager, ValidatesLocalesAgainstRequestSystemAndInstaller)
 {
     Root root;
-    root.Locale("de_DE", {}).Locale("en_US", {}).Locale("ru_RU", {}).Locale("pt_BR", {});
-    root.Locale("zh_CN", {}).Locale("zh_TW", {}).Locale("fr_FR_custom", {});
+    root.Locale("de_DE").Locale("en_US").Locale("ru_RU").Locale("pt_BR").Locale("zh_CN");
+    root.Locale("zh_TW").Locale("fr_FR_custom");
     const auto manager = root.Manager();
     const InstallerLanguage german(1031);
     const char* const cases[][3] = {
@@ -278,16 +261,15 @@ TEST(LookAndFeelManager, ValidatesLocalesAgainstRequestSystemAndInstaller)
         EXPECT_EQ(manager->GetCurrentLocale(), c[2]) << c[0] << " " << c[1];
     }
     EXPECT_EQ(manager->GetDefaultLocale(), "de_DE");
-    for (int code : {0, 2070, 1033, 4242}) {
+    for (const auto& [code, expected] :
+         {std::pair(0, "unknown"), {2070, "pt_PT"}, {1033, "en_US"}, {4242, "en_US"}}) {
         const InstallerLanguage installer(code);
-        EXPECT_EQ(manager->GetDefaultLocale(), code == 0      ? "unknown"
-                                               : code == 2070 ? "pt_PT"
-                                                              : "en_US");
+        EXPECT_EQ(manager->GetDefaultLocale(), expected) << code;
     }
     // Neither the system nor an installed directory: the installer's choice, or en_US.
-    const auto bare = Root().Locale("de_DE", {}).Manager();
+    const auto bare = Root().Locale("de_DE").Manager();
     SystemLanguage finnish("fi_FI");
-    std::vector<std::string> events;
+    Events events;
     Recorder recorder(events, "observer");
     bare->RegisterObserver(&recorder);
     {
@@ -296,7 +278,7 @@ TEST(LookAndFeelManager, ValidatesLocalesAgainstRequestSystemAndInstaller)
         bare->SetLocale("unknown");
     }
     bare->SetLocale("");
-    EXPECT_EQ(events, (std::vector<std::string>{"observer locale ru_RU", "observer locale en_US"}));
+    EXPECT_EQ(events, (Events{"observer locale ru_RU", "observer locale en_US"}));
 }
 
 TEST(LookAndFeelManager, SwitchesTranslatorsAndCataloguesWithTheLocale)
@@ -304,7 +286,7 @@ TEST(LookAndFeelManager, SwitchesTranslatorsAndCataloguesWithTheLocale)
     Root root;
     root.Locale("ru_RU", {"app_ru_RU", "extra_ru_RU"}, {"core_ru_RU", "extra_ru_RU"});
     root.Locale("de_DE", {"app_de_DE"}, {"core_de_DE"});
-    Support::WriteFile(root.path + "/resources/locales/de_DE/broken_de_DE.qm", "not a translation");
+    Support::WriteFile(root.resources + "locales/de_DE/broken_de_DE.qm", "not a translation");
     const Core::DomainLocalizationManager core = Core::GetLocalizationManagerForDomain("core");
     const Core::DomainLocalizationManager extra = Core::GetLocalizationManagerForDomain("extra");
     {
@@ -313,9 +295,9 @@ TEST(LookAndFeelManager, SwitchesTranslatorsAndCataloguesWithTheLocale)
         EXPECT_EQ(Translated("Hello"), "Здравствуйте") << "the last module's file wins";
         EXPECT_EQ(Translated("Bye"), "Пока");
         EXPECT_EQ(core.Translate("dark"), "Тёмная");
-        EXPECT_EQ(extra.Translate("Hello"), "Привет из extra");
-        EXPECT_EQ(Core::GetLocalizationManager().Translate("", "Hello"), "Привет из extra");
         EXPECT_EQ(core.Translate("no such key"), "no such key");
+        EXPECT_EQ(Core::GetLocalizationManager().Translate("", "Hello"), "Привет из extra")
+            << "the first domain is the default";
 
         manager->SetLocale("de_DE");
         EXPECT_EQ(Translated("Hello"), "Hallo");
@@ -331,7 +313,7 @@ TEST(LookAndFeelManager, SwitchesTranslatorsAndCataloguesWithTheLocale)
     EXPECT_EQ(core.Translate("de_DE"), "Deutsch") << "\"core\" is the default domain";
 
     LogCapture log;
-    Support::WriteFile(root.path + "/resources/locales/xx_XX/LC_MESSAGES/core.mo", "garbage");
+    Support::WriteFile(root.resources + "locales/xx_XX/LC_MESSAGES/core.mo", "garbage");
     Core::GetLocalizationManager().SetLanguage("xx_XX");
     EXPECT_EQ(core.Translate("de_DE"), "de_DE");
     EXPECT_EQ(log.Count("WARNING: The message catalogue of domain [core] for language [xx_XX]"), 1);
@@ -344,56 +326,53 @@ TEST(LookAndFeelHandler, FillsMenusFollowsTheManagerAndAnnouncesOnlyPicks)
     root.Locale("de_DE", {}, {"core_de_DE"}).Locale("ru_RU", {}, {"core_ru_RU"});
     const auto manager = root.Manager();
     manager->Initialize("de_DE", "");
-    std::vector<std::string> events;
+    Events events;
     Recorder recorder(events, "observer");
     manager->RegisterObserver(&recorder);
     QMenu languages, themes;
     QAction* hostAction = languages.addAction("host");
+    const auto menus = [&] { return Entries(languages) + " " + Entries(themes); };
     {
-        LookAndFeelHandler handler(manager, &languages, &themes, nullptr);
-        QObject::connect(&handler, &LookAndFeelHandler::LocaleChanged, [&](const std::string& l) {
-            events.push_back("signal " + l + " " + Entries(languages).join(',').toStdString());
+        App::LookAndFeelHandler handler(manager, &languages, &themes, nullptr);
+        QObject::connect(&handler, &App::LookAndFeelHandler::LocaleChanged, [&](auto locale) {
+            events.push_back("signal " + locale + " " + Entries(languages));
         });
-        QObject::connect(&handler, &LookAndFeelHandler::ThemeChanged,
+        QObject::connect(&handler, &App::LookAndFeelHandler::ThemeChanged,
                          [&](const std::string& theme) { events.push_back("signal " + theme); });
         handler.SetLocaleList(manager->GetLocales());
         handler.SetLocaleList(manager->GetLocales());  // rebuilt, not appended
         handler.SetThemeList(manager->GetThemes());
-        EXPECT_EQ(Entries(languages), (QStringList{"Deutsch", "Russisch", "|"}));
+        EXPECT_EQ(menus(), "Deutsch,Russisch,| Dunkel,light");
         EXPECT_EQ(hostAction->parent(), &languages) << "taken out, not deleted";
-        EXPECT_EQ(Entries(themes), (QStringList{"Dunkel", "light"}));
 
         // Changes made elsewhere are followed, not announced.
         handler.SelectLocale("ru_RU");
         handler.SelectTheme("none");
         manager->SetTheme("light");
-        EXPECT_EQ(Entries(languages), (QStringList{"Deutsch", "Russisch*", "|"}));
-        EXPECT_EQ(Entries(themes), (QStringList{"Dunkel", "light*"}));
+        EXPECT_EQ(menus(), "Deutsch,Russisch*,| Dunkel,light*");
         manager->SetLocale("ru_RU");
         manager->SetLocale("de_DE");
-        EXPECT_EQ(Entries(languages), (QStringList{"Deutsch*", "Russisch", "|"}));
+        EXPECT_EQ(menus(), "Deutsch*,Russisch,| Dunkel,light*");
 
         // Picks switch the manager, then are announced, then the menus are relabelled.
         languages.actions().at(1)->trigger();
         themes.actions().at(0)->trigger();
-        EXPECT_EQ(Entries(languages), (QStringList{"Немецкий", "Русский*", "|"}));
-        EXPECT_EQ(Entries(themes), (QStringList{"Тёмная*", "light"})) << "relabelled from core";
+        EXPECT_EQ(menus(), "Немецкий,Русский*,| Тёмная*,light") << "themes relabelled from core";
 
         QMenu replacement;
         handler.SetThemeMenu(&replacement);
-        EXPECT_TRUE(themes.actions().isEmpty());
-        EXPECT_EQ(Entries(replacement), (QStringList{"Тёмная тема*", "light"}))
-            << "titles on rebuild";
+        EXPECT_EQ(menus(), "Немецкий,Русский*,| ");
+        EXPECT_EQ(Entries(replacement), "Тёмная тема*,light") << "titles on rebuild";
         handler.SetThemeMenu(nullptr);
         handler.SelectTheme("light");
         handler.Refresh();
         EXPECT_TRUE(replacement.actions().isEmpty());
     }
     manager->SetTheme("light");  // the handler has unregistered itself
-    EXPECT_EQ(events, (std::vector<std::string>{
-                          "observer theme light", "observer locale ru_RU", "observer locale de_DE",
-                          "observer locale ru_RU", "signal ru_RU Deutsch,Russisch*,|",
-                          "observer theme dark", "signal dark", "observer theme light"}));
+    EXPECT_EQ(events,
+              (Events{"observer theme light", "observer locale ru_RU", "observer locale de_DE",
+                      "observer locale ru_RU", "signal ru_RU Deutsch,Russisch*,|",
+                      "observer theme dark", "signal dark", "observer theme light"}));
     manager->UnregisterObserver(&recorder);
     manager->SetTheme("");
 }
@@ -424,13 +403,12 @@ int main(int argc, char** argv)
 {
     Support::EnterSandbox();
     ::testing::InitGoogleTest(&argc, argv);
-    int result = 0;
-    {
-        App::Application application(argc, argv, App::Application::AppContext{false});
-        Support::PointSettingsAtSandbox();
-        application.SetCustomizationManager(std::make_shared<Customization>());
-        result = RUN_ALL_TESTS();
-    }
+    auto application =
+        std::make_unique<App::Application>(argc, argv, App::Application::AppContext{false});
+    Support::PointSettingsAtSandbox();
+    application->SetCustomizationManager(std::make_shared<Customization>());
+    const int result = RUN_ALL_TESTS();
+    application.reset();
     Support::LeaveSandbox();
     return result;
 }
