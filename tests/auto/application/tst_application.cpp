@@ -4,13 +4,13 @@
 #include <Tavrin/App/Application/Application.h>
 #include <Tavrin/App/Application/ApplicationRestarter.h>
 #include <Tavrin/App/Application/EventHandler.h>
-#include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/IGateway.h>
 #include <Tavrin/App/Application/ISplash.h>
 #include <Tavrin/App/Application/LoggingGuard_p.h>
 #include <Tavrin/App/Application/SettingsManager.h>
 #include <Tavrin/Util/AlertBox.h>
 
+#include "TestCustomization.h"
 #include "TestSupport.h"
 
 #include <QAbstractButton>
@@ -60,26 +60,14 @@ int g_argc = 1;
 char g_arg0[] = "tst_application";
 char* g_argv[] = {g_arg0, nullptr};
 
-struct Customization : Tavrin::App::ICustomizationManager
+// No post-install page: without a look and feel these products cannot make links.
+struct Customization : Tavrin::Test::Customization
 {
-    void ApplyLocale(const std::string&) override {}
-    void ApplyCustomization(QWidget*) override {}
-    std::string GetOrganizationName() const override { return "Tavrin"; }
-    Tavrin::Core::Version GetVersion() const override { return version; }
-    std::string GetTemporaryFolderName() const override { return "TavrinTest"; }
-    std::string GetApplicationName() const override { return "Tavrin Test"; }
-    std::string GetAboutProductName() const override { return "Tavrin Test About"; }
-    std::string GetApplicationIconPath() const override { return ""; }
-    std::string GetModuleName() const override { return "test"; }
-    std::string GetProductFolderName() const override { return "TestProduct"; }
-    std::string GetSupportEmail() const override { return ""; }
-    std::string GetCustomAboutCaption() const override { return ""; }
-    // No post-install page: without a look and feel these products cannot make links.
-    std::string GetPostInstallPage() const override { return ""; }
-    bool IsEmailDialogEnabled() const override { return emailDialogEnabled; }
-
-    Tavrin::Core::Version version{14, 5, 0};
-    bool emailDialogEnabled = true;
+    Customization()
+    {
+        aboutName = "Tavrin Test About";
+        emailDialogEnabled = true;
+    }
 };
 
 struct Splash : Tavrin::App::ISplash

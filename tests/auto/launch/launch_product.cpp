@@ -3,9 +3,10 @@
 // "refused <description>" and exits with 3 when the application is refused), keeps its event
 // loop running for --stay ms and quits normally. Other options are the library's.
 #include <Tavrin/App/Application/Application.h>
-#include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/SettingsManager.h>
 #include <Tavrin/Core/Exception.h>
+
+#include "TestCustomization.h"
 
 #include <QStringList>
 #include <QTimer>
@@ -15,29 +16,19 @@
 
 namespace {
 
-struct Customization : Tavrin::App::ICustomizationManager
+// The product's identity at the given "major.minor.build" version.
+std::shared_ptr<Tavrin::Test::Customization> NewCustomization(const QString& version)
 {
-    explicit Customization(const QString& version) : parts(version.split('.')) {}
-    void ApplyLocale(const std::string&) override {}
-    void ApplyCustomization(QWidget*) override {}
-    std::string GetOrganizationName() const override { return "Tavrin Test"; }
-    Tavrin::Core::Version GetVersion() const override
-    {
-        return {parts.value(0).toUInt(), parts.value(1).toUInt(), parts.value(2).toUInt()};
-    }
-    std::string GetTemporaryFolderName() const override { return "LaunchProduct"; }
-    std::string GetApplicationName() const override { return "Launch Product"; }
-    std::string GetAboutProductName() const override { return "Launch Product"; }
-    std::string GetApplicationIconPath() const override { return ""; }
-    std::string GetModuleName() const override { return "launch"; }
-    std::string GetProductFolderName() const override { return "LaunchProduct"; }
-    std::string GetSupportEmail() const override { return ""; }
-    std::string GetCustomAboutCaption() const override { return ""; }
-    std::string GetPostInstallPage() const override { return ""; }
-    bool IsEmailDialogEnabled() const override { return false; }
-
-    const QStringList parts;
-};
+    const QStringList parts = version.split('.');
+    auto customization = std::make_shared<Tavrin::Test::Customization>();
+    customization->organization = "Tavrin Test";
+    customization->version = {parts.value(0).toUInt(), parts.value(1).toUInt(),
+                              parts.value(2).toUInt()};
+    customization->temporaryFolder = customization->productFolder = "LaunchProduct";
+    customization->applicationName = customization->aboutName = "Launch Product";
+    customization->moduleName = "launch";
+    return customization;
+}
 
 }  // namespace
 
@@ -49,7 +40,7 @@ int main(int argc, char** argv)
     try {
         Tavrin::App::Application app(argc, argv, Tavrin::App::Application::AppContext{false});
         const QStringList arguments = QCoreApplication::arguments();
-        app.SetCustomizationManager(std::make_shared<Customization>(arguments[2]));
+        app.SetCustomizationManager(NewCustomization(arguments[2]));
         app.SetSettingsManager(
             std::make_shared<Tavrin::App::SettingsManager>(arguments[1], QSettings::IniFormat));
         app.Start();

@@ -3,7 +3,6 @@
 // test builds its own application; hence this file's own main.
 #include <Tavrin/App/Application/AppTest.h>
 #include <Tavrin/App/Application/Application.h>
-#include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/IGateway.h>
 #include <Tavrin/App/Application/LookAndFeelManager.h>
 #include <Tavrin/App/Application/SettingsManager.h>
@@ -13,6 +12,7 @@
 #include <Tavrin/Util/ShellExecute.h>
 #include <Tavrin/Util/SslUsage.h>
 
+#include "TestCustomization.h"
 #include "TestSupport.h"
 
 #include <QAbstractButton>
@@ -104,25 +104,9 @@ struct Arguments
     int argc;
 };
 
-struct Customization : Tavrin::App::ICustomizationManager
+struct Customization : Support::Customization
 {
-    void ApplyLocale(const std::string& locale) override { appliedLocales << locale.c_str(); }
-    void ApplyCustomization(QWidget*) override {}
-    std::string GetOrganizationName() const override { return "Tavrin"; }
-    Tavrin::Core::Version GetVersion() const override { return {14, 5, 0}; }
-    std::string GetTemporaryFolderName() const override { return "TavrinTest"; }
-    std::string GetApplicationName() const override { return "Tavrin Test"; }
-    std::string GetAboutProductName() const override { return "Tavrin Test"; }
-    std::string GetApplicationIconPath() const override { return ""; }
-    std::string GetModuleName() const override { return "test"; }
-    std::string GetProductFolderName() const override { return "TestProduct"; }
-    std::string GetSupportEmail() const override { return ""; }
-    std::string GetCustomAboutCaption() const override { return ""; }
-    std::string GetPostInstallPage() const override { return postInstallPage; }
-    bool IsEmailDialogEnabled() const override { return false; }
-
-    std::string postInstallPage = "thankyou";
-    QStringList appliedLocales;
+    Customization() { postInstallPage = "thankyou"; }
 };
 
 struct Gateway : Tavrin::ExternalStimulus::IGateway
@@ -394,7 +378,11 @@ TEST(TestOptions, DumpListsEveryLinkOfTheTestLocalesThenRestoresTheLanguage)
         EXPECT_EQ(Lines(dump), ExpectedDump(c.locales, c.scheme)) << c.options.toStdString();
         EXPECT_EQ(missing.count, c.locales.size());
         EXPECT_EQ(product.lookAndFeel->GetCurrentLocale(), "fr_FR");
-        EXPECT_EQ(product.customization->appliedLocales, c.locales + QStringList{"fr_FR"});
+        QStringList applied;
+        for (const std::string& locale : product.customization->appliedLocales) {
+            applied << QString::fromStdString(locale);
+        }
+        EXPECT_EQ(applied, c.locales + QStringList{"fr_FR"});
     }
     Tavrin::Util::SetDefaultSslUsage(true);
 }

@@ -2,13 +2,13 @@
 // the application's entry points to them. Each test builds its own application object (one
 // per process at a time).
 #include <Tavrin/App/Application/Application.h>
-#include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/LookAndFeelManager.h>
 #include <Tavrin/App/Application/SettingsManager.h>
 #include <Tavrin/App/Application/SharedMessages.h>
 #include <Tavrin/Links/LinksManager.h>
 #include <Tavrin/Util/SslUsage.h>
 
+#include "TestCustomization.h"
 #include "TestSupport.h"
 
 #include <QDesktopServices>
@@ -31,22 +31,16 @@ namespace {
 int g_argc = 1;
 char* g_argv[] = {const_cast<char*>("tst_links"), nullptr};
 
-struct Customization : ICustomizationManager
+struct Customization : Tavrin::Test::Customization
 {
-    void ApplyLocale(const std::string&) override {}
-    void ApplyCustomization(QWidget*) override {}
-    std::string GetOrganizationName() const override { return "Tavrin"; }
-    Core::Version GetVersion() const override { return {14, 5, 0, 2}; }
-    std::string GetTemporaryFolderName() const override { return "TavrinLinks"; }
-    std::string GetApplicationName() const override { return "Tavrin Links"; }
-    std::string GetAboutProductName() const override { return "Tavrin Links"; }
-    std::string GetApplicationIconPath() const override { return ""; }
-    std::string GetModuleName() const override { return "kestrel"; }
-    std::string GetProductFolderName() const override { return "TavrinLinks"; }
-    std::string GetSupportEmail() const override { return ""; }
-    std::string GetCustomAboutCaption() const override { return ""; }
-    std::string GetPostInstallPage() const override { return ""; }
-    bool IsEmailDialogEnabled() const override { return false; }
+    Customization()
+    {
+        version = {14, 5, 0, 2};
+        temporaryFolder = "TavrinLinks";
+        applicationName = aboutName = "Tavrin Links";
+        moduleName = "kestrel";
+        productFolder = "TavrinLinks";
+    }
 };
 
 // Every line logged while it lives.

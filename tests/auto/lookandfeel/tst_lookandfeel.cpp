@@ -1,12 +1,12 @@
 // Themes, interface languages, message catalogues and their menus, on application roots laid
 // out from data compiled by the build; a real Application supplies the installer's language.
 #include <Tavrin/App/Application/Application.h>
-#include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/ISettingsManager.h>
 #include <Tavrin/App/Application/LookAndFeelHandler.h>
 #include <Tavrin/App/Application/LookAndFeelManager.h>
 #include <Tavrin/Core/LocalizationManager.h>
 
+#include "TestCustomization.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -379,22 +379,14 @@ TEST(LookAndFeelHandler, FillsMenusFollowsTheManagerAndAnnouncesOnlyPicks)
 
 namespace {
 
-struct Customization : App::ICustomizationManager
+struct Customization : Support::Customization
 {
-    void ApplyLocale(const std::string&) override {}
-    void ApplyCustomization(QWidget*) override {}
-    std::string GetOrganizationName() const override { return "Tavrin"; }
-    Core::Version GetVersion() const override { return Core::Version{14, 5, 0}; }
-    std::string GetTemporaryFolderName() const override { return "TavrinTest"; }
-    std::string GetApplicationName() const override { return "Look and feel test"; }
-    std::string GetAboutProductName() const override { return ""; }
-    std::string GetApplicationIconPath() const override { return ""; }
-    std::string GetModuleName() const override { return "test"; }
-    std::string GetProductFolderName() const override { return "LookAndFeelTest"; }
-    std::string GetSupportEmail() const override { return ""; }
-    std::string GetCustomAboutCaption() const override { return ""; }
-    std::string GetPostInstallPage() const override { return ""; }
-    bool IsEmailDialogEnabled() const override { return false; }
+    Customization()
+    {
+        applicationName = "Look and feel test";
+        aboutName = "";
+        productFolder = "LookAndFeelTest";
+    }
 };
 
 }  // namespace

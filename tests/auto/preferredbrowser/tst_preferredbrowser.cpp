@@ -3,12 +3,12 @@
 // The fakes bear the names that win ties with a real browser on a developer's machine; cases
 // that only hold without one are skipped there.
 #include <Tavrin/App/Application/Application.h>
-#include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/LookAndFeelManager.h>
 #include <Tavrin/App/Application/PreferredBrowser.h>
 #include <Tavrin/App/Application/ProcessMap.h>
 #include <Tavrin/App/Application/SettingsManager.h>
 
+#include "TestCustomization.h"
 #include "TestSupport.h"
 
 #include <QDeadlineTimer>
@@ -51,22 +51,13 @@ const char kYandexAgent[] = "Chrome/30.0.1599.12785 YaBrowser/13.12.1599.12785 S
 const char kChromeAgent[] = "(KHTML, like Gecko) Chrome/41.0.2228.0 Safari/537.36";
 const char kFirefoxAgent[] = "(Windows NT 6.1; WOW64; rv:40.0) Gecko/20100101 Firefox/40.1";
 
-struct Customization : Tavrin::App::ICustomizationManager
+struct Customization : Tavrin::Test::Customization
 {
-    void ApplyLocale(const std::string&) override {}
-    void ApplyCustomization(QWidget*) override {}
-    std::string GetOrganizationName() const override { return "Tavrin"; }
-    Tavrin::Core::Version GetVersion() const override { return {14, 5, 0}; }
-    std::string GetTemporaryFolderName() const override { return "BrowserTest"; }
-    std::string GetApplicationName() const override { return "Browser Test"; }
-    std::string GetAboutProductName() const override { return "Browser Test"; }
-    std::string GetApplicationIconPath() const override { return ""; }
-    std::string GetModuleName() const override { return "test"; }
-    std::string GetProductFolderName() const override { return "BrowserTest"; }
-    std::string GetSupportEmail() const override { return ""; }
-    std::string GetCustomAboutCaption() const override { return ""; }
-    std::string GetPostInstallPage() const override { return ""; }
-    bool IsEmailDialogEnabled() const override { return false; }
+    Customization()
+    {
+        temporaryFolder = productFolder = "BrowserTest";
+        applicationName = aboutName = "Browser Test";
+    }
 };
 
 QString Canonical(const QString& path)
