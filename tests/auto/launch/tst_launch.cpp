@@ -12,6 +12,7 @@
 #include <Tavrin/Util/ShellExecute.h>
 #include <Tavrin/Util/SslUsage.h>
 
+#include "LogCapture.h"
 #include "TestCustomization.h"
 #include "TestSupport.h"
 
@@ -180,21 +181,6 @@ struct BoxAnswerer : QTimer
         start(20);
     }
     QStringList boxes;
-};
-
-// Counts the WARNING lines that read exactly `line` while it lives.
-struct WarningCounter : google::LogSink
-{
-    explicit WarningCounter(std::string line) : line(std::move(line)) { google::AddLogSink(this); }
-    ~WarningCounter() override { google::RemoveLogSink(this); }
-    using google::LogSink::send;
-    void send(google::LogSeverity severity, const char*, const char*, int,
-              const google::LogMessageTime&, const char* message, size_t length) override
-    {
-        count += severity == google::GLOG_WARNING && line == std::string(message, length);
-    }
-    const std::string line;
-    int count = 0;
 };
 
 // Successive runs of one product: the setting written before each run (as the installer or a
@@ -371,12 +357,14 @@ TEST(TestOptions, DumpListsEveryLinkOfTheTestLocalesThenRestoresTheLanguage)
         const QString dump = Tavrin::App::AppTest::GetUrlDumpFilePath();
         EXPECT_TRUE(dump.endsWith("/Tavrin/Tavrin Test/test-url-dump.csv")) << dump.toStdString();
         Support::WriteFile(dump, "stale\nlines\n");
-        WarningCounter missing(
-            "Cannot find url INTELMEDIA_ENCODING_MORE_URL_settingsfor module test");
+        Tavrin::Test::LogCapture log(google::GLOG_WARNING);
         product.Start();
 
         EXPECT_EQ(Lines(dump), ExpectedDump(c.locales, c.scheme)) << c.options.toStdString();
-        EXPECT_EQ(missing.count, c.locales.size());
+        EXPECT_EQ(
+            log.Count(
+                "WARNING: Cannot find url INTELMEDIA_ENCODING_MORE_URL_settingsfor module test"),
+            c.locales.size());
         EXPECT_EQ(product.lookAndFeel->GetCurrentLocale(), "fr_FR");
         QStringList applied;
         for (const std::string& locale : product.customization->appliedLocales) {

@@ -8,6 +8,7 @@
 #include <Tavrin/Links/LinksManager.h>
 #include <Tavrin/Util/SslUsage.h>
 
+#include "LogCapture.h"
 #include "TestCustomization.h"
 #include "TestSupport.h"
 
@@ -41,20 +42,6 @@ struct Customization : Tavrin::Test::Customization
         moduleName = "kestrel";
         productFolder = "TavrinLinks";
     }
-};
-
-// Every line logged while it lives.
-struct LogCapture : google::LogSink
-{
-    LogCapture() { google::AddLogSink(this); }
-    ~LogCapture() override { google::RemoveLogSink(this); }
-    using google::LogSink::send;
-    void send(google::LogSeverity severity, const char*, const char*, int,
-              const google::LogMessageTime&, const char* message, size_t length) override
-    {
-        lines.emplace_back(severity, std::string(message, length));
-    }
-    std::vector<std::pair<google::LogSeverity, std::string>> lines;
 };
 
 // Records the web links handed to the desktop services.
@@ -166,7 +153,7 @@ TEST_F(LinksTest, BrokenTableGivesEmptyUrlsAndOneLogLine)
         QFile::remove(table);
         if (!json.isNull())
             WriteLinks(json);
-        LogCapture log;
+        Tavrin::Test::LogCapture log;
         const LinksManager links(customization, lookAndFeel, mail, nullptr);
         for (int round = 0; round < 2; ++round) {
             EXPECT_EQ(links.GetUrl(FAQ_URL_menu) + links.GetUrl(HOMEPAGE_URL), QString()) << name;

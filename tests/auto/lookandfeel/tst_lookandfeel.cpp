@@ -6,6 +6,7 @@
 #include <Tavrin/App/Application/LookAndFeelManager.h>
 #include <Tavrin/Core/LocalizationManager.h>
 
+#include "LogCapture.h"
 #include "TestCustomization.h"
 #include "TestSupport.h"
 
@@ -68,29 +69,6 @@ struct Root
     }
 };
 
-// Log lines of WARNING and above while it lives, as "SEVERITY: message".
-struct LogCapture : google::LogSink
-{
-    LogCapture() { google::AddLogSink(this); }
-    ~LogCapture() override { google::RemoveLogSink(this); }
-    using google::LogSink::send;
-    void send(google::LogSeverity severity, const char*, const char*, int,
-              const google::LogMessageTime&, const char* message, size_t length) override
-    {
-        if (severity >= google::GLOG_WARNING) {
-            lines.push_back(google::GetLogSeverityName(severity) +
-                            (": " + std::string(message, length)));
-        }
-    }
-    long Count(const std::string& text) const
-    {
-        return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
-            return line.find(text) != std::string::npos;
-        });
-    }
-    Events lines;
-};
-
 // The interface language the system reports, and the one the installer recorded.
 struct SystemLanguage
 {
@@ -146,7 +124,7 @@ TEST(LookAndFeelManager, DiscoversThemesAndLocalesAndSurvivesBrokenTitles)
     root.Theme("light").Theme("Dark", {}, kDarkTitle).Theme("broken", {}, "{ not json");
     root.Theme("untitled", {}, QByteArray()).Locale("ru_RU").Locale("de_DE");
     Support::WriteFile(root.resources + "themes/stray.txt", "not a directory");
-    LogCapture log;
+    Tavrin::Test::LogCapture log(google::GLOG_WARNING);
     const auto manager = root.Manager();
     EXPECT_EQ(manager->GetThemes(), (Names{"broken", "Dark", "light"}));
     EXPECT_EQ(manager->GetLocales(), (Names{"de_DE", "ru_RU"}));
@@ -172,7 +150,7 @@ TEST(LookAndFeelManager, UnitesStyleSheetsInOrderWithFontVariablesOfTheLocale)
     Root root;
     root.Theme("dark", {"base", "extra", "a"}).Locale("de_DE").Locale("ru_RU");
     const auto manager = root.Manager({"missing", "base", "extra"});
-    LogCapture log;
+    Tavrin::Test::LogCapture log(google::GLOG_WARNING);
     manager->Initialize("de_DE", "dark");
 
     // In order: base's two sheets, extra's, the library's two.
@@ -219,7 +197,7 @@ TEST(LookAndFeelManager, LoadsEveryResourceFileInNameOrderAndUnloadsOnSwitch)
     manager->SetTheme("letters");  // again: re-registered, rebuilt, told again
     EXPECT_TRUE(QFile::exists(":/a/style.qss"));
 
-    LogCapture log;
+    Tavrin::Test::LogCapture log(google::GLOG_WARNING);
     manager->SetTheme("broken");
     EXPECT_FALSE(QFile::exists(":/a/style.qss"));
     EXPECT_EQ(log.Count("WARNING: The font variables [:/notjson/fonts.json]"), 1);
@@ -312,7 +290,7 @@ TEST(LookAndFeelManager, SwitchesTranslatorsAndCataloguesWithTheLocale)
     EXPECT_EQ(Translated("Hello"), "Hallo");
     EXPECT_EQ(core.Translate("de_DE"), "Deutsch") << "\"core\" is the default domain";
 
-    LogCapture log;
+    Tavrin::Test::LogCapture log(google::GLOG_WARNING);
     Support::WriteFile(root.resources + "locales/xx_XX/LC_MESSAGES/core.mo", "garbage");
     Core::GetLocalizationManager().SetLanguage("xx_XX");
     EXPECT_EQ(core.Translate("de_DE"), "de_DE");
