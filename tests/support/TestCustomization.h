@@ -1,6 +1,9 @@
 #pragma once
 
 #include <Tavrin/App/Application/ICustomizationManager.h>
+#include <Tavrin/App/Application/IGateway.h>
+
+#include <QStringList>
 
 #include <string>
 #include <vector>
@@ -13,7 +16,10 @@ namespace Test {
 class Customization : public App::ICustomizationManager
 {
 public:
-    void ApplyLocale(const std::string& locale) override { appliedLocales.push_back(locale); }
+    void ApplyLocale(const std::string& locale) override
+    {
+        appliedLocales << QString::fromStdString(locale);
+    }
     void ApplyCustomization(QWidget*) override {}
     std::string GetOrganizationName() const override { return organization; }
     Core::Version GetVersion() const override { return version; }
@@ -41,7 +47,14 @@ public:
     std::string postInstallPage;
     bool emailDialogEnabled = false;
 
-    std::vector<std::string> appliedLocales;
+    QStringList appliedLocales;
+};
+
+// Keeps what the application hands to the gateway, for the test to run.
+struct Gateway : ExternalStimulus::IGateway
+{
+    void AddStimulus(const ExternalStimulus::Stimulus& s) override { stimuli.push_back(s); }
+    std::vector<ExternalStimulus::Stimulus> stimuli;
 };
 
 }  // namespace Test

@@ -1,16 +1,20 @@
 #include "TestSupport.h"
 
+#include <Tavrin/Util/AlertBox.h>
+
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace Tavrin {
 namespace Test {
@@ -81,7 +85,6 @@ void LeaveSandbox()
     }
 }
 
-
 QString SandboxDir()
 {
     return QString::fromLocal8Bit(qgetenv("TAVRIN_TEST_SANDBOX"));
@@ -109,6 +112,30 @@ bool WriteFile(const QString& path, const QByteArray& bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size();
+}
+
+QStringList ReadLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {QStringLiteral("(missing)")};
+    }
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+AlertBoxAnswerer::AlertBoxAnswerer()
+{
+    connect(this, &QTimer::timeout, [this] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<Util::AlertBox*>(widget);
+            if (box && box->isVisible()) {
+                boxes << QString::number(box->icon()) + '|' + box->windowTitle() + '|' +
+                             box->text();
+                box->button(answer)->click();
+            }
+        }
+    });
+    start(20);
 }
 
 }  // namespace Test

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 namespace Tavrin {
 namespace Test {
@@ -26,6 +28,17 @@ QString HelperExecutable();
 
 // Writes bytes to a file, creating its directory; returns false when that fails.
 bool WriteFile(const QString& path, const QByteArray& bytes);
+// A file's non-empty lines; {"(missing)"} when it cannot be read.
+QStringList ReadLines(const QString& path);
+
+// While it lives, presses `answer` in every alert box that comes up, noting
+// "<icon>|<title>|<text>" in `boxes`.
+struct AlertBoxAnswerer : QTimer
+{
+    AlertBoxAnswerer();
+    QMessageBox::StandardButton answer = QMessageBox::Ok;
+    QStringList boxes;
+};
 
 }  // namespace Test
 }  // namespace Tavrin

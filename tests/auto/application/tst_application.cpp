@@ -1,27 +1,22 @@
 // The application object, the product's temporary files and the restart. A process holds one
-// application object at a time, so every test builds its own.
-// The restarted "product" is the helper program, which writes down the arguments it got.
+// application object at a time, so every test builds its own. The restarted "product" is the
+// helper program, which writes down the arguments it got.
 #include <Tavrin/App/Application/Application.h>
 #include <Tavrin/App/Application/ApplicationRestarter.h>
 #include <Tavrin/App/Application/EventHandler.h>
-#include <Tavrin/App/Application/IGateway.h>
 #include <Tavrin/App/Application/ISplash.h>
 #include <Tavrin/App/Application/LoggingGuard_p.h>
 #include <Tavrin/App/Application/SettingsManager.h>
-#include <Tavrin/Util/AlertBox.h>
 
 #include "TestCustomization.h"
 #include "TestSupport.h"
 
-#include <QAbstractButton>
 #include <QAbstractEventDispatcher>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <QTimerEvent>
 
 #include <glog/logging.h>
@@ -29,6 +24,7 @@
 
 using Tavrin::App::Application;
 using Tavrin::App::SettingsManager;
+using Tavrin::Test::Customization;
 
 namespace WebCore {
 // Named like the embedded web engine's shared timer, whose events notify holds back.
@@ -37,38 +33,16 @@ class SharedTimerQt : public QObject
     Q_OBJECT
 public:
     int timerEvents = 0;
-
-protected:
     void timerEvent(QTimerEvent*) override { ++timerEvents; }
 };
 }  // namespace WebCore
 
 namespace {
 
-struct CountingHandler : Tavrin::App::EventHandler
-{
-    bool HandleNativeEvent(const QByteArray&, void*, long*) override
-    {
-        ++calls;
-        return false;
-    }
-    int calls = 0;
-};
-
 const int kWaitMs = 30000;
 int g_argc = 1;
 char g_arg0[] = "tst_application";
 char* g_argv[] = {g_arg0, nullptr};
-
-// No post-install page: without a look and feel these products cannot make links.
-struct Customization : Tavrin::Test::Customization
-{
-    Customization()
-    {
-        aboutName = "Tavrin Test About";
-        emailDialogEnabled = true;
-    }
-};
 
 struct Splash : Tavrin::App::ISplash
 {
@@ -76,20 +50,11 @@ struct Splash : Tavrin::App::ISplash
     int activations = 0;
 };
 
-struct Gateway : Tavrin::ExternalStimulus::IGateway
-{
-    void AddStimulus(const Tavrin::ExternalStimulus::Stimulus& s) override { stimuli.push_back(s); }
-    std::vector<Tavrin::ExternalStimulus::Stimulus> stimuli;
-};
-
 // A product's application: the launch type and the quit policy are its to decide.
 class ProductApplication : public Application
 {
 public:
-    explicit ProductApplication(bool createInstanceMutex = false)
-        : Application(g_argc, g_argv, AppContext{createInstanceMutex})
-    {
-    }
+    ProductApplication(bool mutex = false) : Application(g_argc, g_argv, AppContext{mutex}) {}
     LaunchType CheckFirstLaunch() const override
     {
         return launchType ? *launchType : Application::CheckFirstLaunch();
@@ -130,14 +95,8 @@ TEST(Application, StartRunsOnceAndAsksForAnUpdateCheckLaterUnlessSwitchedOff)
 
 TEST(Application, EmailDialogOnlyOnAFirstLaunchOfAnUnregisteredUserWhenTheGatewayRunsIt)
 {
-    const struct
-    {
-        Application::LaunchType launchType;
-        const char* isRegUser;
-        bool enabled;
-        bool withGateway;
-        int expectedDialogs;
-    } cases[] = {
+    // Launch type, IsRegUser, the dialog enabled, a gateway, the dialogs shown.
+    const std::tuple<Application::LaunchType, const char*, bool, bool, int> cases[] = {
         {Application::FirstLaunch, "0", true, false, 1},
         {Application::FirstLaunchAfterUpdate, "", true, false, 0},
         {Application::RegularLaunch, "", true, false, 0},
@@ -145,23 +104,21 @@ TEST(Application, EmailDialogOnlyOnAFirstLaunchOfAnUnregisteredUserWhenTheGatewa
         {Application::FirstLaunch, "", false, false, 0},
         {Application::FirstLaunch, "", true, true, 0},  // until the gateway runs it
     };
-    for (const auto& c : cases) {
+    for (const auto& [launchType, isRegUser, enabled, withGateway, dialogs] : cases) {
         ProductApplication app;
-        app.launchType = c.launchType;
+        app.launchType = launchType;
         auto customization = std::make_shared<Customization>();
-        customization->emailDialogEnabled = c.enabled;
+        customization->emailDialogEnabled = enabled;
         app.SetCustomizationManager(customization);
         // The mail store falls back to the product store, and that to the general one.
         app.SetSettingsManager(NewStore("general"));
-        app.GetSettingsManager()->SetString("IsRegUser", c.isRegUser);
-        auto gateway = std::make_shared<Gateway>();
-        if (c.withGateway) {
-            app.SetExternalStimulusGateway(gateway);
-        }
+        app.GetSettingsManager()->SetString("IsRegUser", isRegUser);
+        auto gateway = std::make_shared<Tavrin::Test::Gateway>();
+        app.SetExternalStimulusGateway(withGateway ? gateway : nullptr);
         QSignalSpy shown(&app, &Application::AfterShowEmailDialog);
         app.Start();
-        EXPECT_EQ(shown.count(), c.expectedDialogs) << c.launchType << c.isRegUser;
-        if (c.withGateway) {
+        EXPECT_EQ(shown.count(), dialogs) << launchType << isRegUser;
+        if (withGateway) {
             ASSERT_EQ(gateway->stimuli.size(), 2u);  // then the post-install page's
             EXPECT_EQ(gateway->stimuli[0].id, "EMAIL_DIALOG");
             gateway->stimuli[0].action();
@@ -170,46 +127,39 @@ TEST(Application, EmailDialogOnlyOnAFirstLaunchOfAnUnregisteredUserWhenTheGatewa
     }
 }
 
-TEST(Application, WebEngineTimersWaitOnlyWhileDragging)
+// Web engine timers wait only while dragging; event handlers registered twice run twice.
+TEST(Application, NotifyHoldsBackEngineTimersWhileDraggingAndNativeEventsReachTheHandlers)
 {
     ProductApplication app;
     WebCore::SharedTimerQt timer;
     QObject target;
-    const auto mouse = [&](QEvent::Type type) {
+    const auto mouseThenTick = [&](QEvent::Type type) {
         QMouseEvent event(type, QPointF(1, 1), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         app.notify(&target, &event);
+        QTimerEvent tick(1);
+        app.notify(&timer, &tick);
     };
-    const auto tick = [&] {
-        QTimerEvent event(1);
-        app.notify(&timer, &event);
-    };
-
-    mouse(QEvent::MouseButtonPress);
-    tick();  // pressed, not moved: delivered
-    mouse(QEvent::MouseMove);
-    tick();  // dragging: held back
-    tick();
-    mouse(QEvent::MouseButtonRelease);
-    tick();  // released: delivered
-    mouse(QEvent::MouseMove);
-    tick();  // moving without a button: delivered
+    mouseThenTick(QEvent::MouseButtonPress);    // pressed, not moved: delivered
+    mouseThenTick(QEvent::MouseMove);           // dragging: held back
+    mouseThenTick(QEvent::MouseButtonRelease);  // released: delivered
+    mouseThenTick(QEvent::MouseMove);           // moving without a button: delivered
     EXPECT_EQ(timer.timerEvents, 3);
-}
 
-TEST(Application, EventHandlersRegisteredTwiceAreCalledTwice)
-{
-    ProductApplication app;
+    struct CountingHandler : Tavrin::App::EventHandler  // counts, and never takes the event
+    {
+        bool HandleNativeEvent(const QByteArray&, void*, long*) override { return !++calls; }
+        int calls = 0;
+    };
     auto handler = std::make_shared<CountingHandler>();
     app.RegisterEventHandler(handler);
     app.RegisterEventHandler(handler);
     long result = 0;
-    QAbstractEventDispatcher::instance()->filterNativeEvent("xcb_generic_event_t", nullptr,
-                                                            &result);
-    EXPECT_EQ(handler->calls, 2);
-    app.UnregisterEventHandler(handler);
-    QAbstractEventDispatcher::instance()->filterNativeEvent("xcb_generic_event_t", nullptr,
-                                                            &result);
-    EXPECT_EQ(handler->calls, 3);
+    for (int expected : {2, 3}) {  // registered twice, then once
+        QAbstractEventDispatcher::instance()->filterNativeEvent("xcb_generic_event_t", nullptr,
+                                                                &result);
+        EXPECT_EQ(handler->calls, expected);
+        app.UnregisterEventHandler(handler);
+    }
 }
 
 TEST(Application, LaunchTypeFollowsVersionAndInstallation)
@@ -260,36 +210,32 @@ TEST(Application, CustomizationManagerNamesTheVersionTheLogsAndTheInstallerStore
     EXPECT_EQ(directory,
               Tavrin::Test::SandboxDir() + "/home/.local/share/Tavrin/Logs/TestProduct/");
     google::FlushLogFiles(google::GLOG_INFO);
-    QFile log(directory + QDir(directory).entryList({"*.INFO.*"}).value(0));
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    const QString text = log.readAll();
+    const QString log = directory + QDir(directory).entryList({"*.INFO.*"}).value(0);
+    const QString text = Tavrin::Test::ReadLines(log).join('\n');
     EXPECT_TRUE(text.contains("Product Version: 14.6.1") && text.contains("Build commit: "));
 }
 
-// What another process gets when it tries the instance mutex: "locked" or "busy".
-QString HelperTriesTheInstanceMutex()
-{
-    QProcess helper;
-    helper.start(Tavrin::Test::HelperExecutable(),
-                 {"hold-mutex", "0", QString::fromLatin1(Application::INSTANCE_MUTEX_NAME)});
-    helper.waitForFinished(kWaitMs);
-    return QString::fromLatin1(helper.readAllStandardOutput()).trimmed();
-}
-
+// Another process tries the instance mutex: "locked" when free, "busy" while an application
+// that created it lives.
 TEST(Application, InstanceMutexMarksTheRunningInstance)
 {
+    const auto helperTries = [] {
+        QProcess helper;
+        helper.start(Tavrin::Test::HelperExecutable(),
+                     {"hold-mutex", "0", QString::fromLatin1(Application::INSTANCE_MUTEX_NAME)});
+        helper.waitForFinished(kWaitMs);
+        return QString::fromLatin1(helper.readAllStandardOutput()).trimmed();
+    };
     for (bool createInstanceMutex : {false, true}) {
         ProductApplication app(createInstanceMutex);
-        EXPECT_EQ(HelperTriesTheInstanceMutex(), createInstanceMutex ? "busy" : "locked");
+        EXPECT_EQ(helperTries(), createInstanceMutex ? "busy" : "locked");
     }
-    EXPECT_EQ(HelperTriesTheInstanceMutex(), "locked");  // released with the application
+    EXPECT_EQ(helperTries(), "locked");  // released with the application
 }
-
-using Tavrin::App::ClearProductTemporaryFiles;
-using Tavrin::App::ProductTemporaryFilesDir;
 
 TEST(TemporaryFiles, DirectoryBelowTheSystemOneAndNamesThatWouldLeaveItRefused)
 {
+    using Tavrin::App::ProductTemporaryFilesDir;
     EXPECT_EQ(ProductTemporaryFilesDir("Prod"), QDir::tempPath() + "/Prod/temp/");
     EXPECT_TRUE(QFileInfo(QDir::tempPath() + "/Prod/temp").isDir());
     for (const char* name : {"", "/etc", ".", "..", "a/../..", "./a"}) {
@@ -302,49 +248,29 @@ TEST(TemporaryFiles, DirectoryBelowTheSystemOneAndNamesThatWouldLeaveItRefused)
     ASSERT_TRUE(Tavrin::Test::WriteFile(blocker, "a file"));
     qputenv("TMPDIR", QFile::encodeName(blocker));
     const QString uncreatable = ProductTemporaryFilesDir("Prod");
-    ClearProductTemporaryFiles("Prod", 0);
+    Tavrin::App::ClearProductTemporaryFiles("Prod", 0);
     qputenv("TMPDIR", saved);
     EXPECT_EQ(uncreatable, blocker + "/Prod/temp/");
     EXPECT_TRUE(QFileInfo(blocker).isFile());
 }
-
-// Presses `answer` in every alert box that comes up, noting it in the journal.
-struct AutoAnswer
-{
-    explicit AutoAnswer(std::vector<std::string>& journal)
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this, &journal] {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<Tavrin::Util::AlertBox*>(widget);
-                if (box && box->isVisible()) {
-                    journal.push_back("asked");
-                    box->button(answer)->click();
-                }
-            }
-        });
-        timer.start(20);
-    }
-    QTimer timer;
-    QMessageBox::StandardButton answer = QMessageBox::Cancel;
-};
 
 // The restarted product is the helper, which writes its pid and then its arguments to a file.
 TEST(Restart, AsksOnlyInInteractiveModeThenClearsTheHistoryQuitsAndStartsWithTheArguments)
 {
     ProductApplication app;
     const QString dir = Tavrin::Test::NewTempDir("with space");
-    std::vector<std::string> journal;
-    AutoAnswer box(journal);
-    const auto restart = [&](Tavrin::Enums::WorkingMode mode, const QString& file,
-                             const QString& arguments) {
+    Tavrin::Test::AlertBoxAnswerer box;  // notes the questions, and the history cleared
+    box.answer = QMessageBox::Cancel;
+    using Tavrin::Enums::WorkingMode;
+    const auto restart = [&](WorkingMode mode, const QString& file, const QString& arguments) {
         Tavrin::App::RestartApplication(
             mode, QPixmap(), "write-args \"" + dir + file + "\" " + arguments,
-            [&] { journal.push_back(app.IsQuitting() ? "cleared late" : "cleared"); },
+            [&] { box.boxes << (app.IsQuitting() ? "cleared late" : "cleared"); },
             Tavrin::Test::HelperExecutable());
     };
     restart(Tavrin::Enums::Interactive, "/cancelled", "");
     app.allowQuit = false;  // a refused quit: history cleared, nothing started
-    restart(static_cast<Tavrin::Enums::WorkingMode>(2), "/refused", "");
+    restart(static_cast<WorkingMode>(2), "/refused", "");
     EXPECT_FALSE(app.IsQuitting());
 
     app.allowQuit = true;
@@ -355,16 +281,13 @@ TEST(Restart, AsksOnlyInInteractiveModeThenClearsTheHistoryQuitsAndStartsWithThe
     });
     QTimer::singleShot(kWaitMs, &app, [&] { app.exit(1); });
     EXPECT_EQ(app.exec(), 0);  // the restart ended the event loop
-    EXPECT_EQ(journal, (std::vector<std::string>{"asked", "cleared", "asked", "cleared"}));
+    const QString asked =
+        "1|Attention|<b>This will restart the application.</b><br>Do you want to continue?";
+    EXPECT_EQ(box.boxes, QStringList({asked, "cleared", asked, "cleared"}));
 
-    const QDeadlineTimer deadline(kWaitMs);
-    QFile written(dir + "/args");
-    while (!written.exists() && !deadline.hasExpired()) {
-        QTest::qWait(20);
-    }
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    const QStringList lines = QString(written.readAll()).split('\n');
-    EXPECT_NE(lines[0], QString::number(QCoreApplication::applicationPid()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(dir + "/args"); }, kWaitMs));
+    const QStringList lines = Tavrin::Test::ReadLines(dir + "/args");
+    EXPECT_NE(lines.value(0), QString::number(QCoreApplication::applicationPid()));
     EXPECT_EQ(lines.mid(1), QStringList({"two words", "plain", "\"quoted\"", "--x=1"}));
     // Asked for earlier, a cancelled or refused restart would have written by now.
     EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{"args"});

@@ -31,77 +31,12 @@ QStringList Entries(const QString& path)
     return entries;
 }
 
-// The pid of a process that has ended and been reaped.
-QByteArray DeadPid()
+// Bad data directories leave the tracker working in memory. A damaged file is read as far as it
+// goes: every entry that is not a live instance's is a crashed session, collected once, and the
+// first write leaves only well-formed entries.
+TEST(CrashTracker, CollectsEveryDeadEntryOnceRecordsItselfClearsOnRequestAndSurvivesBadFiles)
 {
-    QProcess process;
-    process.start(Tavrin::Test::HelperExecutable(), {"exit", "0"});
-    process.waitForFinished(kWaitMs);
-    return QByteArray::number(process.processId());
-}
-
-QStringList OwnEntry(const CrashTracker& tracker)
-{
-    return {QString::number(QCoreApplication::applicationPid()) + "=" +
-            QString::fromStdString(tracker.SessionId())};
-}
-
-// Every test gets its own session file through its own application name.
-QString OwnSessionFile()
-{
-    QCoreApplication::setOrganizationName("Tavrin Test");
-    QCoreApplication::setApplicationName(
-        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    return CrashTracker::SessionFilePath();
-}
-
-class CrashTrackerTest : public ::testing::Test
-{
-protected:
-    const QString file = OwnSessionFile();
-};
-
-// A damaged file is read as far as it goes: every entry that is not a live instance's is a
-// crashed session, collected once, and the first write leaves only well-formed entries.
-TEST_F(CrashTrackerTest, CollectsEveryDeadEntryOnceRecordsItselfAndClearsOnRequest)
-{
-    const QByteArray huge(1 << 20, 'h');
-    QByteArray noise;
-    for (int i = 0; i < 4096; ++i) {
-        noise += static_cast<char>((i * 7919) & 0xff);
-    }
-    ASSERT_TRUE(Tavrin::Test::WriteFile(
-        file, QByteArray(1, '\0') + "\xff\n[General]\nnot-a-pid=words\n-5=negative\n" +
-                  "99999999999999999999999=overflow\n4294967296=beyond\n" + DeadPid() + "=" + huge +
-                  "\nlist=a, b\n=nameless\n[Group]\n7=grouped\n" + noise));
-    {
-        CrashTracker tracker;
-        const std::deque<std::string> crashed = tracker.BadSessionsList();
-        for (const std::string& value :
-             std::vector<std::string>{"words", "negative", "overflow", "beyond", "a, b", "grouped",
-                                      huge.toStdString()}) {
-            EXPECT_NE(std::find(crashed.begin(), crashed.end(), value), crashed.end())
-                << value.substr(0, 20);
-        }
-        EXPECT_EQ(Entries(file), OwnEntry(tracker));
-        tracker.StopSession();  // written at once
-        EXPECT_EQ(Entries(file), QStringList());
-    }
-    {
-        CrashTracker next;
-        EXPECT_FALSE(next.HasUnreportedCrash());
-        EXPECT_EQ(Entries(file), OwnEntry(next));
-        next.ClearHistory();
-        QCoreApplication::processEvents();  // the settings flush
-        EXPECT_EQ(Entries(file), QStringList());
-    }
-    ASSERT_TRUE(Tavrin::Test::WriteFile(file, noise + noise));
-    CrashTracker last;
-    EXPECT_EQ(Entries(file), OwnEntry(last));
-}
-
-TEST_F(CrashTrackerTest, UnwritableDataDirectoryLeavesTheTrackerWorkingInMemory)
-{
+    QCoreApplication::setApplicationName("damaged");
     const QString share = Tavrin::Test::SandboxDir() + "/home/.local/share/";
     ASSERT_TRUE(Tavrin::Test::WriteFile(share + "Regular File", "not a directory"));
     ASSERT_TRUE(QFile::link(share + "No Target", share + "Dangling"));
@@ -113,14 +48,42 @@ TEST_F(CrashTrackerTest, UnwritableDataDirectoryLeavesTheTrackerWorkingInMemory)
         tracker.ClearHistory();
         EXPECT_FALSE(QFileInfo::exists(CrashTracker::SessionFilePath()));
     }
+
+    QCoreApplication::setOrganizationName("Tavrin Test");
+    const QString file = CrashTracker::SessionFilePath();
+    const QString ownPid = QString::number(QCoreApplication::applicationPid()) + "=";
+    const QByteArray huge(1 << 20, 'h'), noise = QByteArray::fromHex("00ff0a3d5b5d225ce2800d3b23");
+    ASSERT_TRUE(Tavrin::Test::WriteFile(
+        file, noise.repeated(300) + "\n[General]\nnot-a-pid=words\n-5=negative\n" +
+                  "99999999999999999999999=overflow\n4294967296=beyond\n4194304=" + huge +
+                  "\nlist=a, b\n=nameless\n[Group]\n7=grouped\n"));
+    {
+        CrashTracker tracker;
+        const std::deque<std::string> crashed = tracker.BadSessionsList();
+        for (const std::string& value :
+             std::vector<std::string>{"words", "negative", "overflow", "beyond", "a, b", "grouped",
+                                      huge.toStdString()}) {
+            EXPECT_NE(std::find(crashed.begin(), crashed.end(), value), crashed.end())
+                << value.substr(0, 20);
+        }
+        EXPECT_EQ(Entries(file), QStringList(ownPid + tracker.SessionId().c_str()));
+        tracker.StopSession();  // written at once
+        EXPECT_EQ(Entries(file), QStringList());
+    }
+    CrashTracker next;
+    EXPECT_FALSE(next.HasUnreportedCrash());
+    EXPECT_EQ(Entries(file), QStringList(ownPid + next.SessionId().c_str()));
+    next.ClearHistory();
+    QCoreApplication::processEvents();  // the settings flush
+    EXPECT_EQ(Entries(file), QStringList());
 }
 
 // A product process with a tracker, and its report; killed and reaped when it goes (by QProcess).
 struct Product
 {
-    Product(const QString& application, const char* ending)
+    explicit Product(const QStringList& arguments)
     {
-        process.start(CRASH_PRODUCT_EXECUTABLE, {application, ending});
+        process.start(CRASH_PRODUCT_EXECUTABLE, arguments);
     }
     // Reads the report; false when it does not come in time.
     bool Ready()
@@ -150,63 +113,47 @@ QString ProductFile(const QString& application)
 // The crashed sessions that a product started now reports, sorted.
 QStringList NextStartReports(const QString& application)
 {
-    Product next(application, "exit");
-    EXPECT_TRUE(next.Ready() && next.process.waitForFinished(kWaitMs));
-    EXPECT_EQ(next.process.exitCode(), 0);
-    return next.crashed;
+    Product run({application, "exit"});
+    EXPECT_TRUE(run.Ready() && run.process.waitForFinished(kWaitMs) && run.process.exitCode() == 0);
+    return run.crashed;
 }
 
-TEST(CrashTrackerProcesses, KilledAndAbortedRunsAreReportedOnceByTheNextStartNormalOnesNever)
+// A normal end leaves nothing and is never reported; killed and aborted runs are reported once,
+// by the next start, and live instances (or a pid now used by another program) never.
+TEST(CrashTrackerProcesses, OfEightInstancesExactlyTheKilledOnesAndAnAbortedOneAreReportedOnce)
 {
-    EXPECT_EQ(NextStartReports("lifecycle"), QStringList());
-    EXPECT_EQ(Entries(ProductFile("lifecycle")), QStringList());  // a normal end leaves nothing
+    QProcess other;  // another executable, running until QProcess kills it
+    other.start(Tavrin::Test::HelperExecutable(), {"sleep", "60000"});
+    ASSERT_TRUE(other.waitForReadyRead(kWaitMs));
+    ASSERT_TRUE(Tavrin::Test::WriteFile(
+        ProductFile("eight"),
+        "[General]\n" + QByteArray::number(other.processId()) + "=190101-000000-654321\n"));
+    EXPECT_EQ(NextStartReports("eight"), QStringList{"190101-000000-654321"});
+    EXPECT_EQ(Entries(ProductFile("eight")), QStringList());
 
-    Product killed("lifecycle", "sleep");
-    ASSERT_TRUE(killed.Ready());
-    killed.process.kill();
-    killed.process.waitForFinished(kWaitMs);
-    Product aborted("lifecycle", "abort");
-    ASSERT_TRUE(aborted.Ready() && aborted.process.waitForFinished(kWaitMs));
-    EXPECT_EQ(aborted.process.exitStatus(), QProcess::CrashExit);
-    EXPECT_EQ(aborted.crashed, QStringList{killed.session});
-    EXPECT_EQ(NextStartReports("lifecycle"), QStringList{aborted.session});
-    EXPECT_EQ(NextStartReports("lifecycle"), QStringList());
-}
-
-TEST(CrashTrackerProcesses, OfEightInstancesStartedTogetherExactlyTheFourKilledAreReported)
-{
     std::vector<std::unique_ptr<Product>> products;
     for (int i = 0; i < 8; ++i) {
-        products.push_back(std::make_unique<Product>("eight", "sleep"));
+        products.push_back(std::make_unique<Product>(QStringList{"eight", "sleep"}));
     }
     QStringList killed, live;
     for (std::size_t i = 0; i < products.size(); ++i) {
         ASSERT_TRUE(products[i]->Ready());
-        EXPECT_EQ(products[i]->crashed, QStringList());  // live instances never report each other
+        EXPECT_EQ(products[i]->crashed, QStringList());
         (i % 2 ? live << products[i]->Entry() : killed << products[i]->session);
     }
-    EXPECT_EQ(Entries(ProductFile("eight")).size(), 8);
     for (std::size_t i = 0; i < products.size(); i += 2) {
         products[i]->process.kill();
         products[i]->process.waitForFinished(kWaitMs);
     }
     killed.sort();
     live.sort();
-    EXPECT_EQ(NextStartReports("eight"), killed);
+    Product aborted({"eight", "abort"});
+    ASSERT_TRUE(aborted.Ready() && aborted.process.waitForFinished(kWaitMs));
+    EXPECT_EQ(aborted.process.exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(aborted.crashed, killed);
+    EXPECT_EQ(NextStartReports("eight"), QStringList{aborted.session});
     EXPECT_EQ(NextStartReports("eight"), QStringList());
     EXPECT_EQ(Entries(ProductFile("eight")), live);
-}
-
-TEST(CrashTrackerProcesses, PidNowUsedByAnotherProgramCountsAsDead)
-{
-    QProcess other;  // another executable, running until QProcess kills it
-    other.start(Tavrin::Test::HelperExecutable(), {"sleep", "60000"});
-    ASSERT_TRUE(other.waitForReadyRead(kWaitMs));
-    ASSERT_TRUE(Tavrin::Test::WriteFile(
-        ProductFile("recycled"),
-        "[General]\n" + QByteArray::number(other.processId()) + "=190101-000000-654321\n"));
-    EXPECT_EQ(NextStartReports("recycled"), QStringList{"190101-000000-654321"});
-    EXPECT_EQ(Entries(ProductFile("recycled")), QStringList());
 }
 
 }  // namespace

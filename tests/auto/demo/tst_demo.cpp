@@ -24,23 +24,21 @@ struct Outcome
 
 // A home of its own for a series of runs: settings, logs and temporary files stay below it,
 // and what one run records the next one sees. QT_QPA_PLATFORM is never set, so the demo has
-// to choose the platform itself; `display` goes to DISPLAY (nothing listens there).
+// to choose the platform itself; `display` goes to DISPLAY (nothing listens there; empty is
+// none). The interface language comes from the settings, not the locale.
 Outcome Start(const QString& home, const QStringList& arguments, const QString& display = "")
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "LOCALAPPDATA",
-                             "USERPROFILE", "TavrinLogPath", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
-                             "XDG_CACHE_HOME", "XDG_STATE_HOME"}) {
+    for (const char* name :
+         {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "LOCALAPPDATA", "USERPROFILE", "TavrinLogPath",
+          "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME", "LANGUAGE"}) {
         environment.remove(name);
     }
     QDir().mkpath(home + "/tmp");
-    environment.remove("LANGUAGE");
-    environment.insert("LC_ALL", "C");  // the interface language comes from the settings
-    environment.insert("LANG", "C");
-    environment.insert("HOME", home);
-    environment.insert("TMPDIR", home + "/tmp");
-    if (!display.isEmpty()) {
-        environment.insert("DISPLAY", display);
+    const QStringList settings{"LC_ALL=C", "LANG=C", "HOME=" + home, "TMPDIR=" + home + "/tmp",
+                               "DISPLAY=" + display};
+    for (const QString& setting : settings) {
+        environment.insert(setting.section('=', 0, 0), setting.section('=', 1));
     }
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -77,38 +75,9 @@ int Brightness(const QString& path)
 
 }  // namespace
 
-TEST(KestrelDemo, ShootsEveryThemeAndKeepsTheChosenThemeAndLanguage)
-{
-    const QString home = Tavrin::Test::NewTempDir("kestrel-themes");
-    const QString shot = home + "/s/shot.png";
-    const QStringList smoke = {"--offscreen-smoke", "--screenshot=" + shot};
-    const Outcome light = Start(home, smoke);
-    ASSERT_EQ(light.exitCode, 0) << light.errors;
-    EXPECT_EQ(light.report.value("theme"), "light");
-    EXPECT_EQ(light.report.value("locale"), "en_US");
-    EXPECT_GT(Brightness(shot), Brightness(home + "/s/shot-dark.png") + 40);
-
-    QSettings product(home + "/.config/Tavrin/Kestrel/Product.conf", QSettings::IniFormat);
-    const auto choose = [&product](const char* theme, const char* locale) {
-        product.setValue("Theme", theme);
-        product.setValue("Locale", locale);
-        product.sync();
-    };
-    choose("dark", "ru_RU");
-    const Outcome dark = Start(home, smoke);
-    ASSERT_EQ(dark.exitCode, 0) << dark.errors;
-    EXPECT_EQ(dark.report.value("theme"), "dark");
-    EXPECT_EQ(dark.report.value("locale"), "ru_RU");
-    EXPECT_LT(Brightness(shot), Brightness(home + "/s/shot-light.png") - 40);
-
-    choose("neon", "xx_XX");  // neither is installed
-    const Outcome fallback = Start(home, smoke);
-    ASSERT_EQ(fallback.exitCode, 0) << fallback.errors;
-    EXPECT_EQ(fallback.report.value("theme"), "light");
-    EXPECT_EQ(fallback.report.value("locale"), "en_US");
-}
-
-TEST(KestrelDemo, RunsUnattendedReportsSavesTheWindowAndKeepsItsHistoryAcrossRuns)
+// One home across runs: a first start, offscreen smoke runs over the chosen theme and
+// language, then a start after a session that died.
+TEST(KestrelDemo, RunsUnattendedShootsEveryThemeAndKeepsChoicesAndHistoryAcrossRuns)
 {
     const QString home = Tavrin::Test::NewTempDir("kestrel");
     const QString defaultShot = home + "/tmp/tavrin-kestrel.png";
@@ -131,14 +100,33 @@ TEST(KestrelDemo, RunsUnattendedReportsSavesTheWindowAndKeepsItsHistoryAcrossRun
     const QString logs = quick.report.value("log directory");
     EXPECT_TRUE(logs.startsWith(home + '/') && QFileInfo(logs).isDir()) << logs.toStdString();
 
-    // The smoke run must stay offscreen even where a display is announced.
-    const QString shot = home + "/shots/nested/first.png";
-    const Outcome smoke = Start(home, {"--offscreen-smoke", "--screenshot=" + shot}, ":97");
-    ASSERT_EQ(smoke.exitCode, 0) << smoke.errors;
-    EXPECT_EQ(smoke.report.value("launch type"), "RegularLaunch");
-    EXPECT_EQ(smoke.report.value("opened links"), "(none)");
-    EXPECT_EQ(smoke.report.value("screenshot"), shot);
-    ExpectScreenshotOfTheWindow(shot);
+    // Smoke runs stay offscreen even where a display is announced, and shoot every theme. The
+    // theme and language chosen (none at first; neither of the last pair is installed), then
+    // the ones reported.
+    const QString shot = home + "/shots/nested/first";
+    QSettings product(home + "/.config/Tavrin/Kestrel/Product.conf", QSettings::IniFormat);
+    const char* runs[][3] = {{nullptr, nullptr, "light en_US"},
+                             {"dark", "ru_RU", "dark ru_RU"},
+                             {"neon", "xx_XX", "light en_US"}};
+    for (const auto& [theme, locale, shown] : runs) {
+        if (theme) {
+            product.setValue("Theme", theme);
+            product.setValue("Locale", locale);
+            product.sync();
+        }
+        const Outcome smoke =
+            Start(home, {"--offscreen-smoke", "--screenshot=" + shot + ".png"}, ":97");
+        ASSERT_EQ(smoke.exitCode, 0) << smoke.errors;
+        EXPECT_EQ(smoke.report.value("theme") + ' ' + smoke.report.value("locale"), shown);
+        EXPECT_EQ(smoke.report.value("launch type"), "RegularLaunch");
+        EXPECT_EQ(smoke.report.value("opened links"), "(none)");
+        EXPECT_EQ(smoke.report.value("screenshot"), shot + ".png");
+        const bool light = smoke.report.value("theme") == "light";
+        const int other = Brightness(shot + (light ? "-dark.png" : "-light.png"));
+        EXPECT_GT(light ? Brightness(shot + ".png") - other : other - Brightness(shot + ".png"),
+                  40);
+    }
+    ExpectScreenshotOfTheWindow(shot + ".png");
 
     // A session that died behind the product's back is reported by the next start, which
     // with no arguments and no display (as scripts/demo runs it) is an offscreen smoke run.
@@ -157,23 +145,27 @@ TEST(KestrelDemo, RunsUnattendedReportsSavesTheWindowAndKeepsItsHistoryAcrossRun
     ExpectScreenshotOfTheWindow(defaultShot);
 }
 
+// Unusable arguments end with exit code 2 and no report; an unwritable screenshot with 1,
+// after the report.
 TEST(KestrelDemo, UnusableArgumentsAndAnUnwritableScreenshotEndWithAMessage)
 {
     const QString home = Tavrin::Test::NewTempDir("kestrel");
-    for (const QStringList& arguments :
-         {QStringList{"--offscreen-smoke", "--screenshot="},
-          QStringList{"--quit-after-start", "--screenshot=" + home + "/a.png"},
-          QStringList{"--screenshot=" + home + "/a.png"}}) {
-        const Outcome run = Start(home, arguments);
-        EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
-        EXPECT_NE(run.errors.find("--screenshot"), std::string::npos) << run.errors;
-        EXPECT_TRUE(run.report.isEmpty());
-    }
     ASSERT_TRUE(Tavrin::Test::WriteFile(home + "/file", "not a directory"));
     const QString blocked = home + "/file/shot.png";
-    const Outcome run = Start(home, {"--offscreen-smoke", "--screenshot=" + blocked});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.errors.find(blocked.toStdString()), std::string::npos) << run.errors;
-    EXPECT_EQ(run.report.value("product"), "Tavrin Kestrel");  // the report came before
+    const std::pair<QStringList, int> cases[] = {
+        {{"--offscreen-smoke", "--screenshot="}, 2},
+        {{"--quit-after-start", "--screenshot=" + home + "/a.png"}, 2},
+        {{"--screenshot=" + home + "/a.png"}, 2},
+        {{"--offscreen-smoke", "--screenshot=" + blocked}, 1},
+    };
+    for (const auto& [arguments, exitCode] : cases) {
+        const Outcome run = Start(home, arguments);
+        EXPECT_EQ(run.exitCode, exitCode) << arguments.join(' ').toStdString();
+        EXPECT_NE(run.errors.find(exitCode == 2 ? "--screenshot" : blocked.toStdString()),
+                  std::string::npos)
+            << run.errors;
+        EXPECT_EQ(run.report.value("product"), exitCode == 2 ? "" : "Tavrin Kestrel");
+        EXPECT_EQ(run.report.isEmpty(), exitCode == 2);
+    }
     EXPECT_FALSE(QFile::exists(blocked));
 }

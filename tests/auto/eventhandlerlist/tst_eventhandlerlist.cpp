@@ -29,9 +29,8 @@ struct Listener : IListener
     void OnEvent(int value) override
     {
         journal.push_back(name + ":" + std::to_string(value));
-        if (value == 1 && onFirst) {
+        if (value == 1 && onFirst)
             onFirst();
-        }
     }
     std::string name;
     Journal& journal;
@@ -43,31 +42,31 @@ void Notify(List& list, int value)
     list.Notify(std::bind(&IListener::OnEvent, std::placeholders::_1, value));
 }
 
-// A, B and C registered in that order.
-class EventHandlerListTest : public ::testing::Test
+// A, B and C registered in that order; a second registration and null ones change nothing.
+struct EventHandlerListTest : ::testing::Test
 {
-protected:
     EventHandlerListTest()
     {
-        for (Listener* listener : {&a, &b, &c}) {
+        for (Listener* listener : {&a, &b, &c, &a, static_cast<Listener*>(nullptr)})
             list.AddHandler(listener);
-        }
+        list.RemoveHandler(nullptr);
+        list.RemoveHandler(&d);  // never registered
     }
     Journal journal;
     Listener a{"A", journal}, b{"B", journal}, c{"C", journal}, d{"D", journal};
     List list;
 };
 
-TEST_F(EventHandlerListTest, CallsInRegistrationOrderOncePerObserver)
+// A throwing observer stops only that delivery and releases the delivery lock: another thread
+// can deliver at once.
+TEST_F(EventHandlerListTest, CallsInRegistrationOrderOncePerObserverAndAThrowStopsOneDelivery)
 {
-    list.AddHandler(&a);  // a second registration is ignored
-    list.AddHandler(nullptr);
-    list.RemoveHandler(nullptr);
-    list.RemoveHandler(&d);  // never registered
+    b.onFirst = [] { throw std::runtime_error("observer failed"); };
     Notify(list, 0);
+    EXPECT_THROW(Notify(list, 1), std::runtime_error);
     list.RemoveHandler(&b);
-    Notify(list, 2);
-    EXPECT_EQ(journal, (Journal{"A:0", "B:0", "C:0", "A:2", "C:2"}));
+    std::thread([&] { Notify(list, 2); }).join();
+    EXPECT_EQ(journal, (Journal{"A:0", "B:0", "C:0", "A:1", "B:1", "A:2", "C:2"}));
 }
 
 // Delivery goes to the observers registered when it started; a nested one to those of its own
@@ -84,16 +83,7 @@ TEST_F(EventHandlerListTest, ChangesAndNotificationsFromInsideADeliveryApplyFrom
     EXPECT_EQ(journal, (Journal{"A:1", "B:1", "A:2", "B:2", "D:2", "C:1", "A:3", "B:3", "D:3"}));
 }
 
-TEST_F(EventHandlerListTest, ThrowingObserverStopsOnlyThatDelivery)
-{
-    b.onFirst = [] { throw std::runtime_error("observer failed"); };
-    EXPECT_THROW(Notify(list, 1), std::runtime_error);
-    // The delivery lock was released: another thread can deliver at once.
-    std::thread([&] { Notify(list, 2); }).join();
-    EXPECT_EQ(journal, (Journal{"A:1", "B:1", "A:2", "B:2", "C:2"}));
-}
-
-// Set when a delivery starts while another one runs.
+// Set while a listener runs; a call that finds it set overlaps another delivery.
 std::atomic<bool> g_inDelivery{false};
 std::atomic<int> g_overlaps{0};
 
@@ -101,9 +91,7 @@ struct CountingListener : IListener
 {
     void OnEvent(int) override
     {
-        if (g_inDelivery.exchange(true)) {
-            ++g_overlaps;
-        }
+        g_overlaps += g_inDelivery.exchange(true);
         ++calls;
         g_inDelivery = false;
     }
@@ -114,15 +102,13 @@ struct CountingListener : IListener
 // never overlap, and every stable observer sees every notification.
 TEST(EventHandlerListThreads, ConcurrentNotifyAddAndRemove)
 {
-    constexpr int kThreads = 4;
-    constexpr int kRounds = 2000;
+    constexpr int kThreads = 4, kRounds = 2000;
     std::vector<CountingListener> stable(3), churning(kThreads);
     List list;
-    for (auto& listener : stable) {
+    for (auto& listener : stable)
         list.AddHandler(&listener);
-    }
     std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
+    for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([&, t] {
             for (int i = 0; i < kRounds; ++i) {
                 list.AddHandler(&churning[t]);
@@ -130,15 +116,12 @@ TEST(EventHandlerListThreads, ConcurrentNotifyAddAndRemove)
                 list.RemoveHandler(&churning[t]);
             }
         });
-    }
-    for (auto& thread : threads) {
+    for (auto& thread : threads)
         thread.join();
-    }
     EXPECT_EQ(g_overlaps, 0);
-    for (auto& listener : stable) {
-        EXPECT_EQ(listener.calls, kThreads * kRounds);
-    }
     EXPECT_EQ(list.Count(), stable.size());
+    for (auto& listener : stable)
+        EXPECT_EQ(listener.calls, kThreads * kRounds);
 }
 
 }  // namespace

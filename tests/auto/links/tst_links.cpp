@@ -17,11 +17,9 @@
 #include <QTranslator>
 #include <QUrl>
 
-#include <glog/logging.h>
 #include <gmock/gmock.h>
 
 #include <set>
-#include <tuple>
 
 using namespace Tavrin;
 using namespace Tavrin::App;
@@ -31,18 +29,6 @@ namespace {
 
 int g_argc = 1;
 char* g_argv[] = {const_cast<char*>("tst_links"), nullptr};
-
-struct Customization : Tavrin::Test::Customization
-{
-    Customization()
-    {
-        version = {14, 5, 0, 2};
-        temporaryFolder = "TavrinLinks";
-        applicationName = aboutName = "Tavrin Links";
-        moduleName = "kestrel";
-        productFolder = "TavrinLinks";
-    }
-};
 
 // Records the web links handed to the desktop services.
 class UrlRecorder : public QObject
@@ -63,37 +49,30 @@ const QByteArray kLinks = R"({
     "CHANGELOG_URL": "https://example.com/{{lang}}/a}b{c"
 })";
 
-QString ProductRoot()
-{
-    const QString root = Tavrin::Test::NewTempDir(QStringLiteral("product"));
-    for (const char* locale : {"en_US", "de_DE", "ru_RU"})
-        QDir().mkpath(root + "/resources/locales/" + locale);
-    return root;
-}
-
 // The product's installed files: three interface languages and a link table, with the
 // resources directory pointed at them.
-class LinksTest : public ::testing::Test
+struct LinksTest : ::testing::Test
 {
-protected:
     LinksTest()
     {
-        qputenv("TAVRIN_RESOURCES_DIR", QFile::encodeName(root + "/resources"));
-        application.SetCustomizationManager(customization);
+        for (const char* locale : {"en_US", "de_DE", "ru_RU"})
+            QDir().mkpath(root + "/resources/locales/" + locale);
+        lookAndFeel = std::make_shared<LookAndFeelManager>(
+            root.toStdString(), "title.json", std::list<std::string>{}, std::list<std::string>{});
         lookAndFeel->SetLocale("en_US");
+        qputenv("TAVRIN_RESOURCES_DIR", QFile::encodeName(root + "/resources"));
+        customization->version = {14, 5, 0, 2};
+        application.SetCustomizationManager(customization);
         mail->SetString("UserEmail", "a+b@example.com");
-        WriteLinks(kLinks);
+        EXPECT_TRUE(Tavrin::Test::WriteFile(table, kLinks));
     }
-    ~LinksTest() override { qunsetenv("TAVRIN_RESOURCES_DIR"); }
-
-    void WriteLinks(const QByteArray& json) { ASSERT_TRUE(Tavrin::Test::WriteFile(table, json)); }
 
     Application application{g_argc, g_argv, Application::AppContext{false}};
-    QString root = ProductRoot();
+    QString root = Tavrin::Test::NewTempDir(QStringLiteral("product"));
     QString table = root + "/resources/links.json";
-    std::shared_ptr<Customization> customization = std::make_shared<Customization>();
-    std::shared_ptr<LookAndFeelManager> lookAndFeel = std::make_shared<LookAndFeelManager>(
-        root.toStdString(), "title.json", std::list<std::string>{}, std::list<std::string>{});
+    std::shared_ptr<Tavrin::Test::Customization> customization =
+        std::make_shared<Tavrin::Test::Customization>();
+    std::shared_ptr<LookAndFeelManager> lookAndFeel;
     std::shared_ptr<SettingsManager> mail = std::make_shared<SettingsManager>(
         Tavrin::Test::NewTempDir(QStringLiteral("mail")) + "/mail.ini", QSettings::IniFormat);
 };
@@ -101,6 +80,8 @@ protected:
 // Locale and scheme are asked at every call; opening goes through the desktop services.
 TEST_F(LinksTest, TemplatesFollowLocaleAndSslAtEachCall)
 {
+    EXPECT_THAT([&] { LinksManager(nullptr, lookAndFeel, mail, nullptr); },
+                ThrowsMessage<std::logic_error>(StrEq("NotNull can not initialized by null")));
     const LinksManager links(customization, lookAndFeel, mail, nullptr);
     using Case = std::tuple<const char*, bool, URLKeys, const char*>;
     const Case cases[] = {
@@ -108,7 +89,7 @@ TEST_F(LinksTest, TemplatesFollowLocaleAndSslAtEachCall)
         {"de_DE", true, FAQ_URL_menu, "https://example.de/faq?l=de_DE"},
         {"ru_RU", false, FAQ_URL_menu, "http://example.com/ru/faq"},
         {"de_DE", false, HOMEPAGE_URL,
-         "http://example.com/kestrel/14.5.0.2?mail=a%2Bb%40example.com&x={unknown}"},
+         "http://example.com/test/14.5.0.2?mail=a%2Bb%40example.com&x={unknown}"},
         {"en_US", true, HELP_URL_menu, ""},
         {"ru_RU", true, HELP_URL_menu, "https://example.ru/help"},
         {"en_US", true, CHANGELOG_URL, "https://example.com/{en}/a}b{c"},
@@ -126,7 +107,7 @@ TEST_F(LinksTest, TemplatesFollowLocaleAndSslAtEachCall)
     EXPECT_EQ(links.GetUrl(QStringLiteral("FAQ_URL_menu")), links.GetUrl(FAQ_URL_menu));
     EXPECT_EQ(links.GenerateUrl(QStringLiteral("HOMEPAGE_URL"),
                                 {{"version", "15"}, {"unknown", "{lang}"}}),
-              "https://example.com/kestrel/15?mail=a%2Bb%40example.com&x={lang}");
+              "https://example.com/test/15?mail=a%2Bb%40example.com&x={lang}");
     EXPECT_EQ(links.GenerateUrl(QStringLiteral("NO_SUCH_KEY"), {{"lang", "x"}}), QString());
 
     UrlRecorder recorder;
@@ -151,8 +132,7 @@ TEST_F(LinksTest, BrokenTableGivesEmptyUrlsAndOneLogLine)
     };
     for (const auto& [name, json, helpUrl, severity] : cases) {
         QFile::remove(table);
-        if (!json.isNull())
-            WriteLinks(json);
+        ASSERT_TRUE(json.isNull() || Tavrin::Test::WriteFile(table, json));
         Tavrin::Test::LogCapture log;
         const LinksManager links(customization, lookAndFeel, mail, nullptr);
         for (int round = 0; round < 2; ++round) {
@@ -172,16 +152,6 @@ TEST(UrlKeyTable, OneDistinctKeyStringPerValue)
         EXPECT_TRUE(strings.insert(entry.second).second) << entry.second;
     EXPECT_EQ(table.at(URLKeys(26)), "CONTACT_SUPPORT_menu");
     EXPECT_EQ(table.count(URLKeys(4)), 0u);
-}
-
-TEST(NotNull, RefusesNullAndActsAsThePointer)
-{
-    EXPECT_THAT([] { Tavrin::NotNull<std::shared_ptr<std::string>>{nullptr}; },
-                ThrowsMessage<std::logic_error>(StrEq("NotNull can not initialized by null")));
-    const auto text = std::make_shared<std::string>("link");
-    const Tavrin::NotNull<std::shared_ptr<const std::string>> wrapped(text);
-    EXPECT_EQ(static_cast<const std::shared_ptr<const std::string>&>(wrapped), text);
-    EXPECT_EQ(wrapped->size(), 4u);
 }
 
 // Translates every text of the "SharedMessages" context to its two arguments.

@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QMenu>
 
-#include <glog/logging.h>
 #include <gtest/gtest.h>
 
 using namespace Tavrin;
@@ -37,13 +36,12 @@ struct Root
     // a catalogue ("core_de_DE") goes to LC_MESSAGES under its domain's name.
     Root& Put(const QString& directory, const QStringList& names, const QString& suffix)
     {
-        QDir().mkpath(resources + directory);
+        const QString into = resources + directory + (suffix == ".mo" ? "/LC_MESSAGES/" : "/");
+        QDir().mkpath(into);
         for (const QString& name : names) {
-            QFile source(QStringLiteral(LOOKANDFEEL_DATA_DIR "/") + name + suffix);
-            EXPECT_TRUE(source.open(QIODevice::ReadOnly)) << name.toStdString();
-            const QString target =
-                suffix == ".mo" ? "/LC_MESSAGES/" + name.section('_', 0, 0) : "/" + name;
-            Support::WriteFile(resources + directory + target + suffix, source.readAll());
+            const QString target = suffix == ".mo" ? name.section('_', 0, 0) : name;
+            EXPECT_TRUE(
+                QFile::copy(LOOKANDFEEL_DATA_DIR "/" + name + suffix, into + target + suffix));
         }
         return *this;
     }
@@ -61,33 +59,18 @@ struct Root
         return Put("locales/" + name, translations, ".qm")
             .Put("locales/" + name, catalogues, ".mo");
     }
-    std::shared_ptr<LookAndFeelManager> Manager(const Names& modules = {},
-                                                const Names& domains = {})
+    auto Manager(const Names& modules = {}, const Names& domains = {})
     {
         return std::make_shared<LookAndFeelManager>(path.toStdString(), "title.json", modules,
                                                     domains);
     }
 };
 
-// The interface language the system reports, and the one the installer recorded.
-struct SystemLanguage
-{
-    explicit SystemLanguage(const char* name) { QLocale::setDefault(QLocale(name)); }
-    ~SystemLanguage() { QLocale::setDefault(QLocale::system()); }
-};
-struct InstallerLanguage
-{
-    static auto Store() { return App::Application::Instance()->GetInstallerSettings(""); }
-    explicit InstallerLanguage(int code) { Store()->SetInt("Language", code); }
-    ~InstallerLanguage() { Store()->Remove("Language"); }
-};
-
 struct Recorder : App::ILookAndFeelObserver
 {
     Recorder(Events& events, std::string tag) : events(events), tag(tag) {}
-    void OnLocaleChanged(const std::string& name) override { Add(" locale " + name); }
-    void OnThemeChanged(const std::string& name) override { Add(" theme " + name); }
-    void Add(const std::string& event) { events.push_back(tag + event); }
+    void OnLocaleChanged(const std::string& n) override { events.push_back(tag + " locale " + n); }
+    void OnThemeChanged(const std::string& n) override { events.push_back(tag + " theme " + n); }
     Events& events;
     std::string tag;
 };
@@ -124,25 +107,20 @@ TEST(LookAndFeelManager, DiscoversThemesAndLocalesAndSurvivesBrokenTitles)
     root.Theme("light").Theme("Dark", {}, kDarkTitle).Theme("broken", {}, "{ not json");
     root.Theme("untitled", {}, QByteArray()).Locale("ru_RU").Locale("de_DE");
     Support::WriteFile(root.resources + "themes/stray.txt", "not a directory");
-    Tavrin::Test::LogCapture log(google::GLOG_WARNING);
+    Support::LogCapture log(google::GLOG_WARNING);
     const auto manager = root.Manager();
     EXPECT_EQ(manager->GetThemes(), (Names{"broken", "Dark", "light"}));
     EXPECT_EQ(manager->GetLocales(), (Names{"de_DE", "ru_RU"}));
     ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(log.Count("WARNING: The theme title file [" + root.resources.toStdString() +
-                        "themes/broken/title.json] is malformed"),
-              1);
-
-    SystemLanguage system("ru_RU");
+    EXPECT_EQ(log.Count("themes/broken/title.json] is malformed"), 1);
     manager->SetLocale("ru_RU");
     EXPECT_EQ(manager->GetLocalizedThemeName("Dark"), "Тёмная тема");
     EXPECT_EQ(manager->GetLocalizedThemeName("broken"), "broken");
 
-    Root empty;  // an empty locales directory, then no root at all
-    QDir().mkpath(empty.resources + "locales");
-    EXPECT_TRUE(empty.Manager()->GetLocales().empty());
-    QDir(empty.path).removeRecursively();
-    EXPECT_TRUE(empty.Manager()->GetThemes().empty() && empty.Manager()->GetLocales().empty());
+    // An empty locales directory, then no root at all.
+    EXPECT_TRUE(Root().Put("locales", {}, "").Manager()->GetLocales().empty());
+    const LookAndFeelManager none("/no/such/root", "title.json", {}, {});
+    EXPECT_TRUE(none.GetThemes().empty() && none.GetLocales().empty());
 }
 
 TEST(LookAndFeelManager, UnitesStyleSheetsInOrderWithFontVariablesOfTheLocale)
@@ -150,7 +128,7 @@ TEST(LookAndFeelManager, UnitesStyleSheetsInOrderWithFontVariablesOfTheLocale)
     Root root;
     root.Theme("dark", {"base", "extra", "a"}).Locale("de_DE").Locale("ru_RU");
     const auto manager = root.Manager({"missing", "base", "extra"});
-    Tavrin::Test::LogCapture log(google::GLOG_WARNING);
+    Support::LogCapture log(google::GLOG_WARNING);
     manager->Initialize("de_DE", "dark");
 
     // In order: base's two sheets, extra's, the library's two.
@@ -197,11 +175,10 @@ TEST(LookAndFeelManager, LoadsEveryResourceFileInNameOrderAndUnloadsOnSwitch)
     manager->SetTheme("letters");  // again: re-registered, rebuilt, told again
     EXPECT_TRUE(QFile::exists(":/a/style.qss"));
 
-    Tavrin::Test::LogCapture log(google::GLOG_WARNING);
+    Support::LogCapture log(google::GLOG_WARNING);
     manager->SetTheme("broken");
     EXPECT_FALSE(QFile::exists(":/a/style.qss"));
-    EXPECT_EQ(log.Count("WARNING: The font variables [:/notjson/fonts.json]"), 1);
-    EXPECT_EQ(log.Count("WARNING: The font variables [:/listjson/fonts.json]"), 1);
+    EXPECT_EQ(log.Count("WARNING: The font variables [:/"), 2) << "notjson's and listjson's";
     const std::string broken = manager->GetUnitedStylesheet();
     EXPECT_NE(broken.find("/* listjson */ QFrame { font: Arial; }"), std::string::npos)
         << "base still defines the variable";
@@ -211,9 +188,7 @@ TEST(LookAndFeelManager, LoadsEveryResourceFileInNameOrderAndUnloadsOnSwitch)
     EXPECT_FALSE(QFile::exists(":/base/style.qss"));
     EXPECT_EQ(manager->GetUnitedStylesheet(), broken);
     manager->SetTheme("ghost");
-    EXPECT_EQ(log.Count("ERROR: The directory [" + root.resources.toStdString() +
-                        "themes/ghost] doesn't exist!"),
-              1);
+    EXPECT_EQ(log.Count("themes/ghost] doesn't exist!"), 1);
     EXPECT_EQ(manager->GetUnitedStylesheet(), ProductSheets());
     EXPECT_EQ(events, (Events{"first theme letters", "second theme letters", "first theme letters",
                               "second theme letters", "first theme broken", "second theme broken",
@@ -226,7 +201,8 @@ TEST(LookAndFeelManager, ValidatesLocalesAgainstRequestSystemAndInstaller)
     root.Locale("de_DE").Locale("en_US").Locale("ru_RU").Locale("pt_BR").Locale("zh_CN");
     root.Locale("zh_TW").Locale("fr_FR_custom");
     const auto manager = root.Manager();
-    const InstallerLanguage german(1031);
+    const auto installer = App::Application::Instance()->GetInstallerSettings("");
+    installer->SetInt("Language", 1031);
     const char* const cases[][3] = {
         // system language, requested, expected
         {"pt_PT", "xx_XX", "pt_BR"},   {"ru_RU", "unknown", "ru_RU"}, {"zh_HK", "", "zh_TW"},
@@ -234,29 +210,26 @@ TEST(LookAndFeelManager, ValidatesLocalesAgainstRequestSystemAndInstaller)
         {"fr_FR", "", "fr_FR_custom"}, {"fi_FI", "ru_RU", "ru_RU"},   {"ru_RU", "de_DE", "de_DE"},
     };
     for (const auto& c : cases) {
-        SystemLanguage system(c[0]);
+        QLocale::setDefault(QLocale(c[0]));
         manager->SetLocale(c[1]);
         EXPECT_EQ(manager->GetCurrentLocale(), c[2]) << c[0] << " " << c[1];
     }
     EXPECT_EQ(manager->GetDefaultLocale(), "de_DE");
     for (const auto& [code, expected] :
          {std::pair(0, "unknown"), {2070, "pt_PT"}, {1033, "en_US"}, {4242, "en_US"}}) {
-        const InstallerLanguage installer(code);
+        installer->SetInt("Language", code);
         EXPECT_EQ(manager->GetDefaultLocale(), expected) << code;
     }
     // Neither the system nor an installed directory: the installer's choice, or en_US.
     const auto bare = Root().Locale("de_DE").Manager();
-    SystemLanguage finnish("fi_FI");
-    Events events;
-    Recorder recorder(events, "observer");
-    bare->RegisterObserver(&recorder);
-    {
-        const InstallerLanguage russian(1049);
-        bare->SetLocale("");
-        bare->SetLocale("unknown");
-    }
+    QLocale::setDefault(QLocale("fi_FI"));
+    installer->SetInt("Language", 1049);
+    bare->SetLocale("unknown");
+    EXPECT_EQ(bare->GetCurrentLocale(), "ru_RU");
+    installer->Remove("Language");
     bare->SetLocale("");
-    EXPECT_EQ(events, (Events{"observer locale ru_RU", "observer locale en_US"}));
+    EXPECT_EQ(bare->GetCurrentLocale(), "en_US");
+    QLocale::setDefault(QLocale::system());
 }
 
 TEST(LookAndFeelManager, SwitchesTranslatorsAndCataloguesWithTheLocale)
@@ -273,7 +246,6 @@ TEST(LookAndFeelManager, SwitchesTranslatorsAndCataloguesWithTheLocale)
         EXPECT_EQ(Translated("Hello"), "Здравствуйте") << "the last module's file wins";
         EXPECT_EQ(Translated("Bye"), "Пока");
         EXPECT_EQ(core.Translate("dark"), "Тёмная");
-        EXPECT_EQ(core.Translate("no such key"), "no such key");
         EXPECT_EQ(Core::GetLocalizationManager().Translate("", "Hello"), "Привет из extra")
             << "the first domain is the default";
 
@@ -290,7 +262,7 @@ TEST(LookAndFeelManager, SwitchesTranslatorsAndCataloguesWithTheLocale)
     EXPECT_EQ(Translated("Hello"), "Hallo");
     EXPECT_EQ(core.Translate("de_DE"), "Deutsch") << "\"core\" is the default domain";
 
-    Tavrin::Test::LogCapture log(google::GLOG_WARNING);
+    Support::LogCapture log(google::GLOG_WARNING);
     Support::WriteFile(root.resources + "locales/xx_XX/LC_MESSAGES/core.mo", "garbage");
     Core::GetLocalizationManager().SetLanguage("xx_XX");
     EXPECT_EQ(core.Translate("de_DE"), "de_DE");
@@ -355,20 +327,6 @@ TEST(LookAndFeelHandler, FillsMenusFollowsTheManagerAndAnnouncesOnlyPicks)
     manager->SetTheme("");
 }
 
-namespace {
-
-struct Customization : Support::Customization
-{
-    Customization()
-    {
-        applicationName = "Look and feel test";
-        aboutName = "";
-        productFolder = "LookAndFeelTest";
-    }
-};
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     Support::EnterSandbox();
@@ -376,7 +334,7 @@ int main(int argc, char** argv)
     auto application =
         std::make_unique<App::Application>(argc, argv, App::Application::AppContext{false});
     Support::PointSettingsAtSandbox();
-    application->SetCustomizationManager(std::make_shared<Customization>());
+    application->SetCustomizationManager(std::make_shared<Support::Customization>());
     const int result = RUN_ALL_TESTS();
     application.reset();
     Support::LeaveSandbox();

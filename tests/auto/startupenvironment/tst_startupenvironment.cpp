@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -19,124 +20,115 @@ using Tavrin::Test::NewTempDir;
 
 namespace {
 
-struct Child
+// Runs the child with `commands` in `root` (a new directory when empty); it must exit cleanly.
+// Returns its "key=value" answers and its standard error.
+// Its environment holds little more than USERNAME=tester and `settings` ("NAME=value"). "@" in
+// settings and commands stands for root.
+std::pair<QStringList, std::string> RunChild(QStringList settings, QStringList commands,
+                                             const QString& root = {})
 {
-    bool exitedCleanly = false;
-    QStringList answers;  // its "key=value" lines
-    std::string errors;
-};
-
-// Runs the child with `commands` in `root` (a new directory when empty). Its environment holds
-// little more than USERNAME=tester and `settings` ("NAME=value"; "" is none). "@" in settings
-// and commands stands for root.
-Child RunChild(QStringList settings, QStringList commands, const QString& root = {})
-{
-    const QProcessEnvironment system = QProcessEnvironment::systemEnvironment();
+    const QStringList inherited = QProcessEnvironment::systemEnvironment().toStringList().filter(
+        QRegularExpression("^(PATH|[A-Z]*SAN_OPTIONS)="));
     QProcessEnvironment environment;
-    for (const QString& name : system.keys()) {
-        if (name == "PATH" || name.endsWith("SAN_OPTIONS")) {
-            environment.insert(name, system.value(name));
-        }
-    }
-    for (const QString& setting : QStringList("USERNAME=tester") + settings.filter("=")) {
+    for (const QString& setting : inherited + QStringList("USERNAME=tester") + settings) {
         environment.insert(setting.section('=', 0, 0), setting.section('=', 1).replace("@", root));
     }
     QProcess process;
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(root.isEmpty() ? NewTempDir("cwd") : root);
     process.start(TAVRIN_STARTUP_CHILD, commands.replaceInStrings("@", root));
-    Child child;
-    child.exitedCleanly = process.waitForFinished(60000) &&
-                          process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    child.answers = QString(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    child.errors = process.readAllStandardError().toStdString();
-    return child;
+    EXPECT_TRUE(process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
+                process.exitCode() == 0)
+        << process.readAllStandardError().toStdString();  // read only on failure
+    return {QString(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+            process.readAllStandardError().toStdString()};
 }
 
-// The contents of the file "<prefix>.*" in the directory, e.g. prefix "app.user.INFO".
-QString LogText(const QString& directory, const QString& prefix)
+// The contents of the file "<prefix>.*", e.g. prefix "<directory>/app.user.INFO".
+QString LogText(const QString& prefix)
 {
-    QFile log(directory + QDir(directory).entryList({prefix + ".*"}).value(0));
+    const QFileInfo name(prefix);
+    QFile log(name.path() + '/' + name.dir().entryList({name.fileName() + ".*"}).value(0));
     return log.open(QIODevice::ReadOnly) ? log.readAll() : QString();
 }
 
-TEST(Logging, WritesAFilePerSeverityBelowTheBaseAndProductTheEnvironmentNames)
+// Logs go to a file per severity below the base and product the environment names. Without a
+// base, or with one where no directory can be made, the process runs on without logs and leaves
+// nothing behind. Later calls keep the first result, whatever the environment says by then.
+// HighDpiFix lets Qt scale unless switched off exactly.
+TEST(StartupEnvironment, LogsBelowTheBaseAndProductTheEnvironmentNamesOrRunsOnWithoutAndScales)
 {
-    const struct
-    {
-        QStringList settings;
-        QString directory;
-        QString user;
-    } cases[] = {
+    // The settings and "<log directory>/<log file prefix>"; nothing for no logs.
+    const std::pair<QStringList, QString> cases[] = {
         {{"LOCALAPPDATA=@/local", "USERPROFILE=@/p", "XDG_DATA_HOME=@/x", "HOME=@/h",
           "GLOG_PRODUCT_NAME=Vendor\\Product/Name"},
-         "/local/Tavrin/Logs/Name/",
-         "tester"},
+         "/local/Tavrin/Logs/Name/startupchild.tester"},
         {{"USERPROFILE=@/p", "XDG_DATA_HOME=@/x", "HOME=@/h", "GLOG_PRODUCT_NAME=Vendor/.."},
-         "/p/Local settings/Application Data/Tavrin/Logs/UnknownProduct/",
-         "tester"},
-        {{"XDG_DATA_HOME=@/x", "HOME=@/h"}, "/x/Tavrin/Logs/UnknownProduct/", "tester"},
+         "/p/Local settings/Application Data/Tavrin/Logs/UnknownProduct/startupchild.tester"},
+        {{"XDG_DATA_HOME=@/x", "HOME=@/h"}, "/x/Tavrin/Logs/UnknownProduct/startupchild.tester"},
         {{"HOME=@/h", "GLOG_PRODUCT_NAME=Acme", "USERNAME=", "USER=u2"},
-         "/h/.local/share/Tavrin/Logs/Acme/",
-         "u2"},
-    };
-    for (const auto& c : cases) {
+         "/h/.local/share/Tavrin/Logs/Acme/startupchild.u2"},
+        {{"LOCALAPPDATA=@/blocked", "TAVRIN_DPI_POLICY=NOSCALE"}, ""},
+        {{"XDG_DATA_HOME=relative", "TAVRIN_DPI_POLICY=NOSCALE "}, ""},
+        {{}, ""}};
+    for (const auto& [settings, log] : cases) {
+        SCOPED_TRACE(settings.join(' ').toStdString());
         const QString root = NewTempDir("base");
-        const QString directory = root + c.directory;
-        const Child child = RunChild(c.settings,
-                                     {"init", "state", "log", "marker", "qwarn",
-                                      "libpng warning: iCCP", "qwarn", "Libpng warning: capital"},
-                                     root);
-        EXPECT_TRUE(child.exitedCleanly) << child.errors;
-        EXPECT_EQ(child.answers, QStringList({"init=1", "logdir=" + directory,
-                                              "logpath=" + directory, "stacklogs=1"}));
+        Tavrin::Test::WriteFile(root + "/blocked/Tavrin", "in the way");
+        const QString directory = log.isEmpty() ? "" : root + log.section('/', 0, -2) + '/';
+        const QString on = log.isEmpty() ? "0" : "1";
+        const QString scaling = settings.contains("TAVRIN_DPI_POLICY=NOSCALE") ? "0" : "1";
+        const auto [answers, errors] =
+            RunChild(settings,
+                     {"init", "set", "HOME=@/home", "init", "state", "log", "marker", "qwarn",
+                      "libpng warning: iCCP", "qwarn", "Libpng warning: capital", "highdpi", "dpi",
+                      "highdpi"},
+                     root);
+        EXPECT_EQ(answers, QStringList({"init=" + on, "init=" + on, "logdir=" + directory,
+                                        "logpath=" + directory, "stacklogs=" + on, "highdpi=0",
+                                        "highdpi=" + scaling}));
+        if (log.isEmpty()) {  // Qt's own handler prints it; nothing is left behind
+            EXPECT_NE(errors.find("Libpng warning: capital"), std::string::npos);
+            EXPECT_EQ(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                      QStringList{"blocked"});
+            continue;
+        }
         // A file per severity, which takes the ones above too; Qt's messages but libpng's
         // warnings come in as well.
-        const QString info = LogText(directory, "startupchild." + c.user + ".INFO");
-        const QString error = LogText(directory, "startupchild." + c.user + ".ERROR");
+        const QString info = LogText(root + log + ".INFO");
+        const QString error = LogText(root + log + ".ERROR");
         EXPECT_TRUE(info.contains("INFO marker") && info.contains("ERROR marker"));
         EXPECT_TRUE(error.contains("ERROR marker") && !error.contains("WARNING marker"));
         EXPECT_TRUE(info.contains("Libpng warning: capital") && !info.contains("iCCP"));
     }
 }
 
-// The first call sweeps this executable's files created more than ten days ago; later calls
-// keep its result, whatever the environment says by then.
-TEST(Logging, FirstCallSweepsThisExecutablesOldFilesAndLaterCallsKeepItsResult)
+// The first call sweeps this executable's files created more than ten days ago; later ones do not.
+TEST(Logging, FirstCallSweepsThisExecutablesOldFiles)
 {
-    const QString root = NewTempDir("sweep");
-    const QString directory = root + "/Tavrin/Logs/Acme/";
+    const QString root = NewTempDir("sweep"), directory = root + "/Tavrin/Logs/Acme/";
     QDir().mkpath(directory);
     const QString expired = directory + "startupchild.tester.INFO.old";
     const QStringList kept{directory + "startupchild.tester.INFO.recent",
                            directory + "other.tester.INFO.old", directory + "startupchild",
                            directory + "startupchild.tester.INFO.aged"};
-    const Child child =
-        RunChild({"LOCALAPPDATA=@", "GLOG_PRODUCT_NAME=Acme"}, {"age",   expired,
-                                                                "11",    "age",
-                                                                kept[0], "9",
-                                                                "age",   kept[1],
-                                                                "11",    "age",
-                                                                kept[2], "11",
-                                                                "init",  "age",
-                                                                kept[3], "11",
-                                                                "set",   "LOCALAPPDATA=@/second",
-                                                                "set",   "GLOG_PRODUCT_NAME=Other",
-                                                                "init",  "state"},
-                 root);
-    EXPECT_EQ(child.answers, QStringList({"init=1", "init=1", "logdir=" + directory,
-                                          "logpath=" + directory, "stacklogs=1"}));
-    EXPECT_FALSE(QDir(root + "/second").exists());
+    const QStringList answers =
+        RunChild({"LOCALAPPDATA=@", "GLOG_PRODUCT_NAME=Acme"},
+                 QString("age %1 11 age %2 9 age %3 11 age %4 11 init age %5 11 init")
+                     .arg(expired, kept[0], kept[1], kept[2], kept[3])
+                     .split(' '),
+                 root)
+            .first;
+    EXPECT_EQ(answers, QStringList({"init=1", "init=1"}));
     for (const QString& file : kept) {
         EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
     }
     // utimes cannot date back a creation time: where the file system keeps one, the file
     // stays young.
     struct statx info = {};
-    const bool keepsCreationTime =
-        statx(AT_FDCWD, QFile::encodeName(expired).constData(), 0, STATX_BTIME, &info) == 0 &&
-        (info.stx_mask & STATX_BTIME);
-    EXPECT_EQ(QFile::exists(expired), keepsCreationTime);
+    EXPECT_EQ(QFile::exists(expired),
+              statx(AT_FDCWD, QFile::encodeName(expired).constData(), 0, STATX_BTIME, &info) == 0 &&
+                  (info.stx_mask & STATX_BTIME));
 }
 
 // One of this executable's files ("<executable>.") created more than the retention ago.
@@ -154,39 +146,6 @@ TEST(Logging, ExpiresByExecutableNameAndCreationTime)
     EXPECT_FALSE(expired(".u.INFO.1", "", 11 * day, 10));
     EXPECT_FALSE(expired("app.1", "app", 11 * day, -1));       // negative: none
     EXPECT_FALSE(expired("app.1", "app", 11 * day, INT_MAX));  // no overflow
-}
-
-// Without a base directory, or with one where no directory can be made, the process runs on
-// without logs, leaves nothing behind, and does not try again once there would be one.
-TEST(Logging, RunsOnWithoutLogsWhenThereIsNoDirectoryForThem)
-{
-    for (const char* setting : {"LOCALAPPDATA=@/blocked", "XDG_DATA_HOME=relative", ""}) {
-        const QString root = NewTempDir("nolog");
-        Tavrin::Test::WriteFile(root + "/blocked/Tavrin", "in the way");
-        const Child child = RunChild(QStringList(setting),
-                                     {"init", "set", "HOME=@/home", "init", "state", "qwarn",
-                                      "unlogged marker", "log", "marker"},
-                                     root);
-        SCOPED_TRACE(setting);
-        EXPECT_TRUE(child.exitedCleanly) << child.errors;
-        EXPECT_EQ(child.answers,
-                  QStringList({"init=0", "init=0", "logdir=", "logpath=", "stacklogs=0"}));
-        EXPECT_NE(child.errors.find("unlogged marker"), std::string::npos);  // Qt's own handler
-        EXPECT_EQ(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                  QStringList{"blocked"});
-        EXPECT_TRUE(QFileInfo(root + "/blocked/Tavrin").isFile());
-    }
-}
-
-TEST(StartupEnvironment, HighDpiFixLetsQtScaleUnlessSwitchedOffExactly)
-{
-    const std::pair<QString, QString> cases[] = {
-        {"", "1"}, {"TAVRIN_DPI_POLICY=NOSCALE", "0"}, {"TAVRIN_DPI_POLICY=NOSCALE ", "1"}};
-    for (const auto& [policy, scaling] : cases) {
-        EXPECT_EQ(RunChild(QStringList(policy), {"highdpi", "dpi", "highdpi"}).answers,
-                  QStringList({"highdpi=0", "highdpi=" + scaling}))
-            << policy.toStdString();
-    }
 }
 
 }  // namespace

@@ -45,13 +45,13 @@ QStringList Tree(const QString& dir)
 
 }  // namespace
 
-TEST(RemoveDir, RemovesWhatIsOlderThanTheLimitAtAnyDepthAndNeverFollowsSymlinks)
+TEST(RemoveDir, RemovesWhatIsOlderThanTheLimitAtAnyDepthNeverFollowsSymlinksNorRemovesAFile)
 {
     const QString dir = Tavrin::Test::NewTempDir("sweep"), outside = Tavrin::Test::NewTempDir();
     Make(outside + "/old.txt", 10 * kDay);
     Make(dir + "/just-over.log", 2 * kDay + 3600);
     Make(dir + "/just-under.log", 2 * kDay - 3600);
-    Make(dir + "/a/b/c/old.log", 5 * kDay);
+    Make(dir + "/a/b/c/.old", 5 * kDay);
     Make(dir + "/a/new.log", 0);
     Make(dir + "/emptied/old.log", 5 * kDay);
     Make(dir + "/emptied/", 0);  // new itself, but emptied by the sweep
@@ -70,13 +70,9 @@ TEST(RemoveDir, RemovesWhatIsOlderThanTheLimitAtAnyDepthAndNeverFollowsSymlinks)
         QStringList({"a", "a/new.log", "just-under.log", "new-empty", "new-link"}) +
             (geteuid() == 0 ? QStringList() : QStringList{"unreadable", "unreadable/old.log"}));
     EXPECT_EQ(Tree(outside), QStringList{"old.txt"});
-}
 
-TEST(RemoveDir, ZeroDaysRemoveEverythingAndRemoveSelfTheDirectoryButNeverAFile)
-{
-    const QString dir = Tavrin::Test::NewTempDir("all");
+    // Zero days remove everything, and the directory itself when asked, but never a file.
     Make(dir + "/from-the-future.log", -kDay);
-    Make(dir + "/sub/.hidden", 0);
     RemoveDir(dir, 0, true);
     EXPECT_FALSE(QFileInfo::exists(dir));
     Make(dir, 3 * kDay);

@@ -16,8 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 using namespace Tavrin::Util;
 
 namespace {
@@ -42,15 +40,11 @@ QMessageBox::StandardButton ExecAnswering(AlertBox& box, Answer answer)
 
 }  // namespace
 
-TEST(AlertBox, LevelPicksTheIconThoughQtNumbersTheIconsDifferently)
+TEST(AlertBox, LevelPicksTheIconExecReturnsTheAnswerAndAddedPartsOutliveLayoutRebuilds)
 {
     // Level 0 is information; 4 is no level (though Qt's Question).
     EXPECT_EQ(AlertBox(0, "", "", QMessageBox::Ok).icon(), QMessageBox::Information);
     EXPECT_EQ(AlertBox(4, "", "", QMessageBox::Ok).icon(), QMessageBox::NoIcon);
-}
-
-TEST(AlertBox, ExecReturnsThePressedStandardButtonOrNoButton)
-{
     AlertBox box(AlertBox::Question, "Q", "Continue?", QMessageBox::Yes | QMessageBox::Cancel);
     EXPECT_EQ(ExecAnswering(box, [&] { box.button(QMessageBox::Yes)->click(); }), QMessageBox::Yes);
     EXPECT_EQ(ExecAnswering(box, [&] { QTest::keyClick(&box, Qt::Key_Escape); }),
@@ -59,12 +53,9 @@ TEST(AlertBox, ExecReturnsThePressedStandardButtonOrNoButton)
     EXPECT_EQ(ExecAnswering(box, [&] { box.close(); }), QMessageBox::NoButton);
     auto* doomed = new AlertBox(AlertBox::Critical, "C", "Gone", QMessageBox::Ok);
     EXPECT_EQ(ExecAnswering(*doomed, [&] { doomed->deleteLater(); }), QMessageBox::NoButton);
-}
 
-TEST(AlertBox, WidthAndLearnMoreLinkOutliveLayoutRebuilds)
-{
+    // The width and the "learn more" link outlive layout rebuilds.
     const QString url = "https://example.com/help?topic=a&lang=en";
-    AlertBox box(AlertBox::Warning, "W", "Short", QMessageBox::Ok);
     box.SetWidth(600);
     box.SetLearnMoreLink(url);
     box.setInformativeText("More");  // QMessageBox builds a new layout, dropping what we added
@@ -88,16 +79,7 @@ TEST(AlertBox, WidthAndLearnMoreLinkOutliveLayoutRebuilds)
     EXPECT_EQ(box.findChild<QLabel*>("tavrin_alertbox_learnmore"), nullptr);
 }
 
-TEST(SpontaneousDialog, MainWindowReadsBackAsNullOnceDestroyed)
-{
-    auto* window = new QWidget;
-    SpontaneousDialog::SetMainWindow(window);
-    EXPECT_EQ(SpontaneousDialog::GetMainWindow(), window);
-    delete window;
-    EXPECT_EQ(SpontaneousDialog::GetMainWindow(), nullptr);
-}
-
-TEST(WidgetUtils, ApplyWidgetStyleMakesSelectorsOnTheWidgetsOrItsAncestorsPropertyTakeEffect)
+TEST(WidgetUtils, AncestorPropertySelectorsTakeEffectMainWindowIsTrackedVersionsAreBounded)
 {
     QWidget panel;
     auto* label = new QLabel("status", &panel);
@@ -111,21 +93,25 @@ TEST(WidgetUtils, ApplyWidgetStyleMakesSelectorsOnTheWidgetsOrItsAncestorsProper
     ApplyWidgetStyle(&panel, "error", "state");
     EXPECT_EQ(color(), QColor(0, 0, 255));
     ApplyWidgetStyle(nullptr, "alert", "tone");
-}
 
-TEST(VersionToString, DetailSelectsOrPadsTheNumbersWithinBounds)
-{
+    // The dialogs' main window reads back as null once destroyed.
+    auto* window = new QWidget;
+    SpontaneousDialog::SetMainWindow(window);
+    EXPECT_EQ(SpontaneousDialog::GetMainWindow(), window);
+    delete window;
+    EXPECT_EQ(SpontaneousDialog::GetMainWindow(), nullptr);
+
+    // A version's detail selects or pads the numbers; an absurd one is bounded.
     const Tavrin::Core::Version version(14, 5, 7);
     EXPECT_EQ(VersionToString(version, 0, "."), "14.5.7");
     EXPECT_EQ(VersionToString(version, 2, "."), "14.5");
     EXPECT_EQ(VersionToString(version, 5, ", "), "14, 5, 7, 0, 0");
-    // An absurd detail is bounded instead of building a gigantic string.
     EXPECT_EQ(VersionToString(version, 1 << 30, ".").count('.'), 15);
 }
 
 TEST(EmailValidator, AcceptsAddressesAllowsWhatCanStillBecomeOneAndRejectsTheRest)
 {
-    const std::map<QValidator::State, std::vector<std::string>> cases = {
+    const std::pair<QValidator::State, std::vector<std::string>> cases[] = {
         {QValidator::Acceptable,
          {"first.last+tag@sub.example.co.uk", "a!#$%&'*+/=?^_`{|}~-z@x-y.io", "1@2.de"}},
         {QValidator::Intermediate,
