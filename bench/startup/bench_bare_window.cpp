@@ -1,17 +1,21 @@
 // The baseline of bench_startup: the demo's main window in a plain Qt Widgets program, shown
-// and quit at once from the event loop, without the library.
+// and quit at once from the event loop, without the library. Like the demo it sets the
+// product's icon and shows its splash card until the window appears.
 //   bench_bare_window [<theme directory> <translation file>]
 // With a theme it does by hand what a product without the library would do to look like the
 // demo: registers the theme's resource file, adds its font, fills the font variables of its
 // style sheets from fonts.json, sets the sheet on the application and installs the translation.
+#include "KestrelArt.h"
 #include "KestrelMainWindow.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QResource>
+#include <QSplashScreen>
 #include <QTimer>
 #include <QTranslator>
 
@@ -61,10 +65,15 @@ int main(int argc, char** argv)
         ApplyTheme(application, QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]),
                    translator);
     }
+    const QPixmap icon = Kestrel::LoadProductIcon();
+    application.setWindowIcon(QIcon(icon));
+    QSplashScreen splash(Kestrel::PaintSplashCard(QStringLiteral(BARE_WINDOW_VERSION), icon));
+    splash.show();
     Kestrel::KestrelMainWindow window(QStringLiteral(BARE_WINDOW_VERSION));
     QObject::connect(&window, &Kestrel::KestrelMainWindow::QuitRequested, &application,
                      &QApplication::quit);
     window.show();
+    splash.close();
     QTimer::singleShot(0, &application, &QApplication::quit);
     return application.exec();
 }

@@ -1,7 +1,8 @@
 #include "KestrelCustomization.h"
 
+#include "KestrelArt.h"
+
 #include <QIcon>
-#include <QImageReader>
 #include <QLocale>
 #include <QWidget>
 
@@ -11,9 +12,7 @@ const char* const KestrelCustomization::kIconPath = ":/kestrel/kestrel.png";
 
 QPixmap KestrelCustomization::LoadIcon()
 {
-    QImageReader reader(QString::fromLatin1(kIconPath), "png");
-    reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
+    return LoadProductIcon();
 }
 
 void KestrelCustomization::ApplyLocale(const std::string& locale)

@@ -16,8 +16,7 @@ public:
     // The path of the product's icon in its Qt resources.
     static const char* const kIconPath;
 
-    // The icon, read as the PNG it is. Qt's usual loading asks every image format plugin
-    // whether it reads PNG, and so loads them all (the SVG one with its module) at start-up.
+    // The icon (the resource at kIconPath).
     static QPixmap LoadIcon();
 
     void ApplyLocale(const std::string& locale) override;

@@ -24,8 +24,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    static QPixmap PaintCard(const QString& version, const QPixmap& icon);
-
     QPointer<QWidget> m_window;
 };
 

@@ -21,6 +21,7 @@
 #include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/SettingsManager.h>
 #include <Tavrin/App/Application/StartupEnvironment.h>
+#include <Tavrin/Util/QtLogHandler.h>
 #include <Tavrin/Util/VersionToString.h>
 
 #include <QIcon>
@@ -46,6 +47,15 @@ void InjectServices(KestrelApplication& application, const QPixmap& icon)
         std::make_shared<SettingsManager>("Kestrel/Product", kOrganization));
     application.SetMailSettingsManager(
         std::make_shared<SettingsManager>("Kestrel/Mail", kOrganization));
+}
+
+// The offscreen platform warns at every window shown that it cannot pass size hints on; with
+// no screen nobody could act on that, and the warning would open a log file at every start.
+void QuietOffscreenPlatform()
+{
+    Tavrin::Util::QtLogHandler::GetInstance().AddFilter([](const QString& message) {
+        return !message.contains(QLatin1String("does not support propagateSizeHints"));
+    });
 }
 
 // The splash, painted in the interface language.
@@ -79,6 +89,9 @@ int main(int argc, char** argv)
     }
     const QPixmap icon = Kestrel::KestrelCustomization::LoadIcon();
     InjectServices(application, icon);
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        QuietOffscreenPlatform();
+    }
     // Before the splash and the window, so that they are built translated and styled.
     Kestrel::KestrelLookAndFeel lookAndFeel(application);
     const std::shared_ptr<Kestrel::KestrelSplash> splash = InjectSplash(application, icon);
