@@ -24,7 +24,7 @@
 
 using Tavrin::App::Application;
 using Tavrin::App::SettingsManager;
-using Tavrin::Test::Customization;
+using namespace Tavrin::Test;
 
 namespace WebCore {
 // Named like the embedded web engine's shared timer, whose events notify holds back.
@@ -41,8 +41,7 @@ namespace {
 
 const int kWaitMs = 30000;
 int g_argc = 1;
-char g_arg0[] = "tst_application";
-char* g_argv[] = {g_arg0, nullptr};
+char* g_argv[] = {const_cast<char*>("tst_application"), nullptr};
 
 struct Splash : Tavrin::App::ISplash
 {
@@ -68,8 +67,7 @@ private:
 
 std::shared_ptr<SettingsManager> NewStore(const char* name)
 {
-    return std::make_shared<SettingsManager>(
-        Tavrin::Test::NewTempDir(QString::fromLatin1(name)) + "/store.ini", QSettings::IniFormat);
+    return std::make_shared<SettingsManager>(NewTempDir(name) + "/store.ini", QSettings::IniFormat);
 }
 
 // An update check is requested a while after the start, unless the user switched it off.
@@ -113,7 +111,7 @@ TEST(Application, EmailDialogOnlyOnAFirstLaunchOfAnUnregisteredUserWhenTheGatewa
         // The mail store falls back to the product store, and that to the general one.
         app.SetSettingsManager(NewStore("general"));
         app.GetSettingsManager()->SetString("IsRegUser", isRegUser);
-        auto gateway = std::make_shared<Tavrin::Test::Gateway>();
+        auto gateway = std::make_shared<Gateway>();
         app.SetExternalStimulusGateway(withGateway ? gateway : nullptr);
         QSignalSpy shown(&app, &Application::AfterShowEmailDialog);
         app.Start();
@@ -133,16 +131,15 @@ TEST(Application, NotifyHoldsBackEngineTimersWhileDraggingAndNativeEventsReachTh
     ProductApplication app;
     WebCore::SharedTimerQt timer;
     QObject target;
-    const auto mouseThenTick = [&](QEvent::Type type) {
+    // A timer tick after each mouse event: delivered after the press, held back while dragging,
+    // delivered after the release and on a move with no button held.
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseMove,
+                              QEvent::MouseButtonRelease, QEvent::MouseMove}) {
         QMouseEvent event(type, QPointF(1, 1), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         app.notify(&target, &event);
         QTimerEvent tick(1);
         app.notify(&timer, &tick);
-    };
-    mouseThenTick(QEvent::MouseButtonPress);    // pressed, not moved: delivered
-    mouseThenTick(QEvent::MouseMove);           // dragging: held back
-    mouseThenTick(QEvent::MouseButtonRelease);  // released: delivered
-    mouseThenTick(QEvent::MouseMove);           // moving without a button: delivered
+    }
     EXPECT_EQ(timer.timerEvents, 3);
 
     struct CountingHandler : Tavrin::App::EventHandler  // counts, and never takes the event
@@ -153,10 +150,9 @@ TEST(Application, NotifyHoldsBackEngineTimersWhileDraggingAndNativeEventsReachTh
     auto handler = std::make_shared<CountingHandler>();
     app.RegisterEventHandler(handler);
     app.RegisterEventHandler(handler);
-    long result = 0;
     for (int expected : {2, 3}) {  // registered twice, then once
         QAbstractEventDispatcher::instance()->filterNativeEvent("xcb_generic_event_t", nullptr,
-                                                                &result);
+                                                                nullptr);
         EXPECT_EQ(handler->calls, expected);
         app.UnregisterEventHandler(handler);
     }
@@ -174,9 +170,6 @@ TEST(Application, LaunchTypeFollowsVersionAndInstallation)
     EXPECT_EQ(app.CheckFirstLaunch(), Application::FirstLaunch);
     EXPECT_EQ(store->GetString("Version", ""), "14-5-0");
     EXPECT_EQ(app.CheckFirstLaunch(), Application::RegularLaunch);
-    store->SetString("DateTime", "installed again");
-    EXPECT_EQ(app.CheckFirstLaunch(), Application::Reinstall);
-    EXPECT_EQ(app.CheckFirstLaunch(), Application::RegularLaunch);
     store->SetString("Version", "14.5.0");  // the dotted form is not this version's record
     EXPECT_EQ(app.CheckFirstLaunch(), Application::FirstLaunchAfterUpdate);
 
@@ -184,11 +177,6 @@ TEST(Application, LaunchTypeFollowsVersionAndInstallation)
     EXPECT_EQ(app.GetLaunchType(), Application::RegularLaunch);
     store->SetString("Version", "14.4.0");
     EXPECT_EQ(app.GetLaunchType(), Application::RegularLaunch);
-    store->SetString("DateOfFirstStart", "not a date");
-    EXPECT_EQ(app.GetDaysPassed(), 0);
-    store->SetString("DateOfFirstStart",
-                     QDateTime::currentDateTime().addDays(-3).toString(Qt::TextDate).toStdString());
-    EXPECT_EQ(app.GetDaysPassed(), 3);
 }
 
 // The customization manager names the product: the version, the log directory (logging starts
@@ -203,15 +191,13 @@ TEST(Application, CustomizationManagerNamesTheVersionTheLogsAndTheInstallerStore
     EXPECT_EQ(QCoreApplication::applicationVersion(), "14.6.1");
     auto installer = std::dynamic_pointer_cast<SettingsManager>(app.GetInstallerSettings(""));
     ASSERT_NE(installer, nullptr);
-    EXPECT_EQ(installer->GetFileName(),
-              Tavrin::Test::SandboxDir() + "/etc/xdg/Tavrin/TestProduct.conf");
+    EXPECT_EQ(installer->GetFileName(), SandboxDir() + "/etc/xdg/Tavrin/TestProduct.conf");
 
     const QString directory = QString::fromStdString(Tavrin::App::Logging::GetLogDirectory());
-    EXPECT_EQ(directory,
-              Tavrin::Test::SandboxDir() + "/home/.local/share/Tavrin/Logs/TestProduct/");
+    EXPECT_EQ(directory, SandboxDir() + "/home/.local/share/Tavrin/Logs/TestProduct/");
     google::FlushLogFiles(google::GLOG_INFO);
     const QString log = directory + QDir(directory).entryList({"*.INFO.*"}).value(0);
-    const QString text = Tavrin::Test::ReadLines(log).join('\n');
+    const QString text = ReadLines(log).join('\n');
     EXPECT_TRUE(text.contains("Product Version: 14.6.1") && text.contains("Build commit: "));
 }
 
@@ -221,8 +207,7 @@ TEST(Application, InstanceMutexMarksTheRunningInstance)
 {
     const auto helperTries = [] {
         QProcess helper;
-        helper.start(Tavrin::Test::HelperExecutable(),
-                     {"hold-mutex", "0", QString::fromLatin1(Application::INSTANCE_MUTEX_NAME)});
+        helper.start(HelperExecutable(), {"hold-mutex", "0", Application::INSTANCE_MUTEX_NAME});
         helper.waitForFinished(kWaitMs);
         return QString::fromLatin1(helper.readAllStandardOutput()).trimmed();
     };
@@ -238,14 +223,13 @@ TEST(TemporaryFiles, DirectoryBelowTheSystemOneAndNamesThatWouldLeaveItRefused)
     using Tavrin::App::ProductTemporaryFilesDir;
     EXPECT_EQ(ProductTemporaryFilesDir("Prod"), QDir::tempPath() + "/Prod/temp/");
     EXPECT_TRUE(QFileInfo(QDir::tempPath() + "/Prod/temp").isDir());
-    for (const char* name : {"", "/etc", ".", "..", "a/../..", "./a"}) {
+    for (const char* name : {"", "/etc", ".", "..", "a/../..", "./a"})
         EXPECT_EQ(ProductTemporaryFilesDir(name), QString()) << name;
-    }
 
     // A system temporary directory that is a file: the path all the same, and no complaint.
     const QByteArray saved = qgetenv("TMPDIR");
-    const QString blocker = Tavrin::Test::NewTempDir("blocked") + "/file";
-    ASSERT_TRUE(Tavrin::Test::WriteFile(blocker, "a file"));
+    const QString blocker = NewTempDir("blocked") + "/file";
+    ASSERT_TRUE(WriteFile(blocker, "a file"));
     qputenv("TMPDIR", QFile::encodeName(blocker));
     const QString uncreatable = ProductTemporaryFilesDir("Prod");
     Tavrin::App::ClearProductTemporaryFiles("Prod", 0);
@@ -258,17 +242,17 @@ TEST(TemporaryFiles, DirectoryBelowTheSystemOneAndNamesThatWouldLeaveItRefused)
 TEST(Restart, AsksOnlyInInteractiveModeThenClearsTheHistoryQuitsAndStartsWithTheArguments)
 {
     ProductApplication app;
-    const QString dir = Tavrin::Test::NewTempDir("with space");
-    Tavrin::Test::AlertBoxAnswerer box;  // notes the questions, and the history cleared
+    const QString dir = NewTempDir("with space");
+    AlertBoxAnswerer box;  // notes the questions, and the history cleared
     box.answer = QMessageBox::Cancel;
-    using Tavrin::Enums::WorkingMode;
+    using namespace Tavrin::Enums;
     const auto restart = [&](WorkingMode mode, const QString& file, const QString& arguments) {
         Tavrin::App::RestartApplication(
             mode, QPixmap(), "write-args \"" + dir + file + "\" " + arguments,
             [&] { box.boxes << (app.IsQuitting() ? "cleared late" : "cleared"); },
-            Tavrin::Test::HelperExecutable());
+            HelperExecutable());
     };
-    restart(Tavrin::Enums::Interactive, "/cancelled", "");
+    restart(Interactive, "/cancelled", "");
     app.allowQuit = false;  // a refused quit: history cleared, nothing started
     restart(static_cast<WorkingMode>(2), "/refused", "");
     EXPECT_FALSE(app.IsQuitting());
@@ -276,8 +260,7 @@ TEST(Restart, AsksOnlyInInteractiveModeThenClearsTheHistoryQuitsAndStartsWithThe
     app.allowQuit = true;
     box.answer = QMessageBox::Ok;
     QTimer::singleShot(0, &app, [&] {
-        restart(Tavrin::Enums::Interactive, "/args",
-                " \"two words\"  plain \"\"\"quoted\"\"\" --x=1");
+        restart(Interactive, "/args", " \"two words\"  plain \"\"\"quoted\"\"\" --x=1");
     });
     QTimer::singleShot(kWaitMs, &app, [&] { app.exit(1); });
     EXPECT_EQ(app.exec(), 0);  // the restart ended the event loop
@@ -286,7 +269,7 @@ TEST(Restart, AsksOnlyInInteractiveModeThenClearsTheHistoryQuitsAndStartsWithThe
     EXPECT_EQ(box.boxes, QStringList({asked, "cleared", asked, "cleared"}));
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(dir + "/args"); }, kWaitMs));
-    const QStringList lines = Tavrin::Test::ReadLines(dir + "/args");
+    const QStringList lines = ReadLines(dir + "/args");
     EXPECT_NE(lines.value(0), QString::number(QCoreApplication::applicationPid()));
     EXPECT_EQ(lines.mid(1), QStringList({"two words", "plain", "\"quoted\"", "--x=1"}));
     // Asked for earlier, a cancelled or refused restart would have written by now.

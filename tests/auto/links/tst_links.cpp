@@ -24,6 +24,7 @@
 using namespace Tavrin;
 using namespace Tavrin::App;
 using namespace testing;
+namespace Support = Tavrin::Test;
 
 namespace {
 
@@ -57,24 +58,21 @@ struct LinksTest : ::testing::Test
     {
         for (const char* locale : {"en_US", "de_DE", "ru_RU"})
             QDir().mkpath(root + "/resources/locales/" + locale);
-        lookAndFeel = std::make_shared<LookAndFeelManager>(
-            root.toStdString(), "title.json", std::list<std::string>{}, std::list<std::string>{});
-        lookAndFeel->SetLocale("en_US");
+        lookAndFeel.reset(new LookAndFeelManager(root.toStdString(), "title.json", {}, {}));
         qputenv("TAVRIN_RESOURCES_DIR", QFile::encodeName(root + "/resources"));
         customization->version = {14, 5, 0, 2};
         application.SetCustomizationManager(customization);
         mail->SetString("UserEmail", "a+b@example.com");
-        EXPECT_TRUE(Tavrin::Test::WriteFile(table, kLinks));
+        EXPECT_TRUE(Support::WriteFile(table, kLinks));
     }
 
     Application application{g_argc, g_argv, Application::AppContext{false}};
-    QString root = Tavrin::Test::NewTempDir(QStringLiteral("product"));
-    QString table = root + "/resources/links.json";
-    std::shared_ptr<Tavrin::Test::Customization> customization =
-        std::make_shared<Tavrin::Test::Customization>();
+    QString root = Support::NewTempDir("product"), table = root + "/resources/links.json";
+    std::shared_ptr<Support::Customization> customization =
+        std::make_shared<Support::Customization>();
     std::shared_ptr<LookAndFeelManager> lookAndFeel;
     std::shared_ptr<SettingsManager> mail = std::make_shared<SettingsManager>(
-        Tavrin::Test::NewTempDir(QStringLiteral("mail")) + "/mail.ini", QSettings::IniFormat);
+        Support::NewTempDir("mail") + "/mail.ini", QSettings::IniFormat);
 };
 
 // Locale and scheme are asked at every call; opening goes through the desktop services.
@@ -83,8 +81,7 @@ TEST_F(LinksTest, TemplatesFollowLocaleAndSslAtEachCall)
     EXPECT_THAT([&] { LinksManager(nullptr, lookAndFeel, mail, nullptr); },
                 ThrowsMessage<std::logic_error>(StrEq("NotNull can not initialized by null")));
     const LinksManager links(customization, lookAndFeel, mail, nullptr);
-    using Case = std::tuple<const char*, bool, URLKeys, const char*>;
-    const Case cases[] = {
+    const std::tuple<const char*, bool, URLKeys, const char*> cases[] = {
         {"en_US", true, FAQ_URL_menu, "https://example.com/en/faq"},
         {"de_DE", true, FAQ_URL_menu, "https://example.de/faq?l=de_DE"},
         {"ru_RU", false, FAQ_URL_menu, "http://example.com/ru/faq"},
@@ -102,13 +99,18 @@ TEST_F(LinksTest, TemplatesFollowLocaleAndSslAtEachCall)
         EXPECT_EQ(links.GetUrl(key).toStdString(), url) << locale << " " << key;
     }
 
-    lookAndFeel->SetLocale("en_US");
-    Util::SetDefaultSslUsage(true);
+    // Still en_US over SSL, as the last case left it. String keys are the key table's: one
+    // distinct string per value.
     EXPECT_EQ(links.GetUrl(QStringLiteral("FAQ_URL_menu")), links.GetUrl(FAQ_URL_menu));
-    EXPECT_EQ(links.GenerateUrl(QStringLiteral("HOMEPAGE_URL"),
-                                {{"version", "15"}, {"unknown", "{lang}"}}),
+    const std::map<URLKeys, std::string>& keys = UrlKeyTable();
+    std::set<std::string> strings;
+    for (const auto& entry : keys)
+        strings.insert(entry.second);
+    EXPECT_EQ(std::tuple(keys.size(), strings.size(), keys.at(URLKeys(26)), keys.count(URLKeys(4))),
+              std::tuple(50u, 50u, "CONTACT_SUPPORT_menu", 0u));
+    EXPECT_EQ(links.GenerateUrl("HOMEPAGE_URL", {{"version", "15"}, {"unknown", "{lang}"}}),
               "https://example.com/test/15?mail=a%2Bb%40example.com&x={lang}");
-    EXPECT_EQ(links.GenerateUrl(QStringLiteral("NO_SUCH_KEY"), {{"lang", "x"}}), QString());
+    EXPECT_EQ(links.GenerateUrl("NO_SUCH_KEY", {{"lang", "x"}}), QString());
 
     UrlRecorder recorder;
     links.OpenUrl(FAQ_URL_menu);
@@ -121,8 +123,7 @@ TEST_F(LinksTest, TemplatesFollowLocaleAndSslAtEachCall)
 // The table is read and reported once: an INFO line when missing, an ERROR when broken.
 TEST_F(LinksTest, BrokenTableGivesEmptyUrlsAndOneLogLine)
 {
-    using Case = std::tuple<const char*, QByteArray, const char*, google::LogSeverity>;
-    const Case cases[] = {
+    const std::tuple<const char*, QByteArray, const char*, google::LogSeverity> cases[] = {
         {"missing", QByteArray(), "", google::GLOG_INFO},
         {"malformed", "{\"HELP_URL_menu\": ", "", google::GLOG_ERROR},
         {"not an object", R"(["https://example.com"])", "", google::GLOG_ERROR},
@@ -132,8 +133,8 @@ TEST_F(LinksTest, BrokenTableGivesEmptyUrlsAndOneLogLine)
     };
     for (const auto& [name, json, helpUrl, severity] : cases) {
         QFile::remove(table);
-        ASSERT_TRUE(json.isNull() || Tavrin::Test::WriteFile(table, json));
-        Tavrin::Test::LogCapture log;
+        ASSERT_TRUE(json.isNull() || Support::WriteFile(table, json));
+        Support::LogCapture log;
         const LinksManager links(customization, lookAndFeel, mail, nullptr);
         for (int round = 0; round < 2; ++round) {
             EXPECT_EQ(links.GetUrl(FAQ_URL_menu) + links.GetUrl(HOMEPAGE_URL), QString()) << name;
@@ -141,17 +142,6 @@ TEST_F(LinksTest, BrokenTableGivesEmptyUrlsAndOneLogLine)
         }
         EXPECT_THAT(log.lines, ElementsAre(Pair(severity, HasSubstr(table.toStdString())))) << name;
     }
-}
-
-TEST(UrlKeyTable, OneDistinctKeyStringPerValue)
-{
-    const std::map<URLKeys, std::string>& table = UrlKeyTable();
-    ASSERT_EQ(table.size(), 50u);
-    std::set<std::string> strings;
-    for (const auto& entry : table)
-        EXPECT_TRUE(strings.insert(entry.second).second) << entry.second;
-    EXPECT_EQ(table.at(URLKeys(26)), "CONTACT_SUPPORT_menu");
-    EXPECT_EQ(table.count(URLKeys(4)), 0u);
 }
 
 // Translates every text of the "SharedMessages" context to its two arguments.

@@ -60,11 +60,10 @@ struct Browser : ::testing::Test
     static QString Canonical(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
 
     // A copy of the fake browser named `name`, in a new directory unless one is given.
-    static QString Install(const QString& name, const QString& directory = QString())
+    static QString Install(const QString& name, const QString& directory = NewTempDir("bin"))
     {
-        const QString path = (directory.isEmpty() ? NewTempDir("bin") : directory) + "/" + name;
-        EXPECT_TRUE(QFile::copy(QStringLiteral(FAKE_BROWSER_PATH), path)) << path.toStdString();
-        return Canonical(path);
+        EXPECT_TRUE(QFile::copy(QStringLiteral(FAKE_BROWSER_PATH), directory + "/" + name));
+        return Canonical(directory + "/" + name);
     }
 
     // Starts the fake browser under `name`, to stay running; returns its path.
@@ -78,13 +77,6 @@ struct Browser : ::testing::Test
 
     // The browser the installer was run from.
     void SetInstaller(const char* b) { m_app.GetInstallerSettings("")->SetString("Browser", b); }
-    static QStringList LogLines(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly)
-                   ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
-                   : QStringList();
-    }
 
     Application m_app{g_argc, g_argv, Application::AppContext{false}};
     std::shared_ptr<SettingsManager> m_product = std::make_shared<SettingsManager>(
@@ -198,7 +190,7 @@ TEST_F(Browser, WebLinksOpenInTheRememberedBrowserWithTheUrlAsItsOneArgument)
     for (const QUrl& url : {QUrl("https://t.example/x?a=1"), QUrl("http://t.example/b c")}) {
         EXPECT_TRUE(QDesktopServices::openUrl(url));
         expected << url.toString() << "--";
-        EXPECT_TRUE(QTest::qWaitFor([&] { return (lines = LogLines(log)) == expected; }, kWaitMs))
+        EXPECT_TRUE(QTest::qWaitFor([&] { return (lines = ReadLines(log)) == expected; }, kWaitMs))
             << lines.join(' ').toStdString();
     }
     qunsetenv("FAKE_BROWSER_LOG");

@@ -98,7 +98,6 @@ TEST_F(SettingsManagerTest, NotifiesOnlyEffectiveChangesWithThePreviousValueEven
 
     const std::string badKey("k\xff\xfe", 3);  // invalid UTF-8 reads back with replacements
     m_store->SetString(badKey, std::string("v\xc3(\xed\xa0\x80", 6));
-    EXPECT_TRUE(m_store->Contains(badKey));
     EXPECT_THAT(m_store->GetString(badKey, ""),
                 testing::AllOf(testing::StartsWith("v"), testing::HasSubstr("\xef\xbf\xbd")));
 
