@@ -147,7 +147,14 @@ bool GetCreationTime(const std::string& path, Clock::time_point& createdAt)
     return !S_ISDIR(status.st_mode);
 }
 
-// A file that cannot be deleted stays; the others still go.
+bool IsOwnLogFileName(const std::string& fileName, const std::string& executableName)
+{
+    const std::string ownPrefix = executableName + ".";
+    return !executableName.empty() && fileName.compare(0, ownPrefix.size(), ownPrefix) == 0;
+}
+
+// A file that cannot be deleted stays; the others still go. Only this executable's files are
+// examined: the directory is shared with the product's other programs.
 void SweepExpiredLogs(const std::string& directory, const std::string& executableName,
                       int retentionDays)
 {
@@ -156,11 +163,11 @@ void SweepExpiredLogs(const std::string& directory, const std::string& executabl
     boost::system::error_code error;
     for (fs::directory_iterator entry(directory, error), end; !error && entry != end;
          entry.increment(error)) {
-        const std::string path = entry->path().string();
+        const std::string fileName = entry->path().filename().string();
         Clock::time_point createdAt;
-        if (GetCreationTime(path, createdAt) &&
-            IsExpiredLogFile(entry->path().filename().string(), executableName, createdAt, now,
-                             retentionDays)) {
+        if (IsOwnLogFileName(fileName, executableName) &&
+            GetCreationTime(entry->path().string(), createdAt) &&
+            IsExpiredLogFile(fileName, executableName, createdAt, now, retentionDays)) {
             boost::system::error_code ignored;
             fs::remove(entry->path(), ignored);
         }
@@ -283,11 +290,8 @@ bool IsExpiredLogFile(const std::string& fileName, const std::string& executable
     if (executableName.empty() || retentionDays < 0 || retentionDays > kLongestRetentionDays) {
         return false;
     }
-    const std::string ownPrefix = executableName + ".";
-    if (fileName.compare(0, ownPrefix.size(), ownPrefix) != 0) {
-        return false;
-    }
-    return createdAt < now - std::chrono::hours(24) * retentionDays;
+    return IsOwnLogFileName(fileName, executableName) &&
+           createdAt < now - std::chrono::hours(24) * retentionDays;
 }
 
 }  // namespace Logging
