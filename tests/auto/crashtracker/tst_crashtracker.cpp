@@ -1,6 +1,7 @@
 // The crash tracker, in this process against real session files and across real product
 // processes (crash_product) that exit, abort, get killed or run side by side.
 #include <Tavrin/App/Application/CrashTracker.h>
+#include <Tavrin/Core/ScopedFunctionCall.h>
 
 #include "TestSupport.h"
 
@@ -78,12 +79,17 @@ TEST(CrashTracker, CollectsEveryDeadEntryOnceRecordsItselfClearsOnRequestAndSurv
     EXPECT_EQ(Entries(file), QStringList());
 }
 
-// A product process with a tracker, and its report; killed and reaped when it goes (by QProcess).
+// A product process with a tracker, and its report; killed and reaped when it goes.
 struct Product
 {
     explicit Product(const QStringList& arguments)
     {
         process.start(CRASH_PRODUCT_EXECUTABLE, arguments);
+    }
+    ~Product()
+    {
+        process.kill();
+        process.waitForFinished(kWaitMs);
     }
     // Reads the report; false when it does not come in time.
     bool Ready()
@@ -122,7 +128,11 @@ QStringList NextStartReports(const QString& application)
 // by the next start, and live instances (or a pid now used by another program) never.
 TEST(CrashTrackerProcesses, OfEightInstancesExactlyTheKilledOnesAndAnAbortedOneAreReportedOnce)
 {
-    QProcess other;  // another executable, running until QProcess kills it
+    QProcess other;  // another executable, running until the test ends
+    const Tavrin::Core::ScopedFunctionCall stopOther(nullptr, [&other] {
+        other.kill();
+        other.waitForFinished(kWaitMs);
+    });
     other.start(Tavrin::Test::HelperExecutable(), {"sleep", "60000"});
     ASSERT_TRUE(other.waitForReadyRead(kWaitMs));
     ASSERT_TRUE(Tavrin::Test::WriteFile(

@@ -90,6 +90,8 @@ TEST(KestrelDemo, RunsUnattendedShootsEveryThemeAndKeepsChoicesAndHistoryAcrossR
     const Outcome quick = Start(home, {"--quit-after-start"});
     ASSERT_EQ(quick.exitCode, 0) << quick.errors;
     EXPECT_EQ(quick.report.value("preferred browser"), browser);
+    browserProcess.kill();  // remembered now; not left running behind the test
+    browserProcess.waitForFinished(kRunTimeoutMs);
     // The thank-you page of a first start is listed, not opened.
     EXPECT_EQ(quick.report.value("opened links"),
               "https://www.tavrin.example/en/thank-you/?product=kestrel&version=" KESTREL_VERSION);
