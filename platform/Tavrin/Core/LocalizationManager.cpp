@@ -1,9 +1,10 @@
 #include "Tavrin/Core/LocalizationManager.h"
 
-#include <boost/locale/gnu_gettext.hpp>
-#include <boost/locale/message.hpp>
+#include "Tavrin/Core/MessageCatalogue_p.h"
 
 #include <glog/logging.h>
+
+#include <boost/filesystem/operations.hpp>
 
 #include <algorithm>
 #include <exception>
@@ -13,28 +14,30 @@ namespace Core {
 
 namespace {
 
-using MessageFacet = boost::locale::message_format<char>;
-
-// "ru_RU", "ru_RU.UTF-8" or "sr_RS@latin" as the catalogue loader wants them. The loader
-// searches {language}_{country}@{variant}, {language}@{variant}, {language}_{country},
-// {language}, so the locale directory's name is found as written.
-boost::locale::gnu_gettext::messages_info MessagesInfo(const std::string& locale)
+// The directories to look in for a locale such as "sr_RS@latin" or "ru_RU.UTF-8", most
+// specific first: {language}_{country}@{variant}, {language}@{variant}, {language}_{country},
+// {language}.
+std::vector<std::string> LanguageDirectories(const std::string& locale)
 {
-    boost::locale::gnu_gettext::messages_info info;
     std::string name = locale;
+    std::string variant;
     const auto at = name.find('@');
     if (at != std::string::npos) {
-        info.variant = name.substr(at + 1);
+        variant = name.substr(at);
         name.erase(at);
     }
     name.erase(std::min(name.find('.'), name.size()));
-    const auto underscore = name.find('_');
-    info.language = name.substr(0, underscore);
-    if (underscore != std::string::npos) {
-        info.country = name.substr(underscore + 1);
+    const std::string language = name.substr(0, name.find('_'));
+    std::vector<std::string> candidates;
+    for (const std::string& candidate :
+         {variant.empty() ? std::string() : name + variant,
+          variant.empty() || language == name ? std::string() : language + variant, name,
+          language == name ? std::string() : language}) {
+        if (!candidate.empty()) {
+            candidates.push_back(candidate);
+        }
     }
-    info.encoding = "UTF-8";
-    return info;
+    return candidates;
 }
 
 }  // namespace
@@ -103,15 +106,14 @@ std::string LocalizationManager::Translate(const std::string& domain, const std:
         name = domain.empty() ? m_defaultDomain : domain;
     }
     const auto found = catalogues->find(name);
-    if (key.empty() || found == catalogues->end() || !std::has_facet<MessageFacet>(found->second)) {
+    if (key.empty() || found == catalogues->end() || !found->second) {
         return key;
     }
-    // Each catalogue holds exactly one domain, so its id is 0.
-    const char* text = std::use_facet<MessageFacet>(found->second).get(0, nullptr, key.c_str());
-    return text ? std::string(text) : key;
+    const std::string* text = found->second->Find(key);
+    return text ? *text : key;
 }
 
-std::locale LocalizationManager::LoadCatalogue(const std::string& domain)
+LocalizationManager::CataloguePtr LocalizationManager::LoadCatalogue(const std::string& domain)
 {
     const auto key = std::make_pair(m_language, domain);
     const auto read = m_read.find(key);
@@ -119,23 +121,29 @@ std::locale LocalizationManager::LoadCatalogue(const std::string& domain)
                                 : m_read.emplace(key, ReadCatalogue(domain)).first->second;
 }
 
-std::locale LocalizationManager::ReadCatalogue(const std::string& domain) const
+LocalizationManager::CataloguePtr LocalizationManager::ReadCatalogue(
+    const std::string& domain) const
 {
     if (m_language.empty() || m_directory.empty()) {
-        return std::locale::classic();
+        return nullptr;
     }
-    boost::locale::gnu_gettext::messages_info info = MessagesInfo(m_language);
-    info.domains.emplace_back(domain);
-    info.paths.push_back(m_directory.platformString());
-    try {
-        return std::locale(std::locale::classic(),
-                           boost::locale::gnu_gettext::create_messages_facet<char>(info));
-    } catch (const std::exception& error) {
-        LOG(WARNING) << "The message catalogue of domain [" << domain << "] for language ["
-                     << m_language << "] in [" << m_directory.utf8string()
-                     << "] could not be read: " << error.what();
-        return std::locale::classic();
+    for (const std::string& language : LanguageDirectories(m_language)) {
+        const ioPath file = m_directory / language / "LC_MESSAGES" / (domain + ".mo");
+        boost::system::error_code error;
+        if (!boost::filesystem::is_regular_file(file.boost_path(), error)) {
+            continue;
+        }
+        try {
+            return std::make_shared<const MessageCatalogue>(
+                MessageCatalogue::Read(file.platformString()));
+        } catch (const std::exception& failure) {
+            LOG(WARNING) << "The message catalogue of domain [" << domain << "] for language ["
+                         << m_language << "] in [" << file.utf8string()
+                         << "] could not be read: " << failure.what();
+            return nullptr;
+        }
     }
+    return nullptr;
 }
 
 DomainLocalizationManager::DomainLocalizationManager(std::string domain)

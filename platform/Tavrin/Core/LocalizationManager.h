@@ -3,7 +3,6 @@
 #include <Tavrin/App/TavrinAppExport.h>
 #include <Tavrin/Core/ioPath.h>
 
-#include <locale>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -14,8 +13,12 @@
 namespace Tavrin {
 namespace Core {
 
+class MessageCatalogue;
+
 // Message catalogues by domain: gettext .mo files at
-// {directory}/{language}/LC_MESSAGES/{domain}.mo, looked up for the current language.
+// {directory}/{language}/LC_MESSAGES/{domain}.mo, looked up for the current language (for
+// "sr_RS@latin" in sr_RS@latin, sr@latin, sr_RS and sr, the first found). A catalogue that
+// cannot be read is logged once as a WARNING and treated as missing.
 // A key without an entry, in a domain without a catalogue, or before a language is set,
 // translates to itself. Catalogues once read are kept until Init or Release, so switching
 // back to a language does not read its files again. Every operation may be called from any
@@ -43,13 +46,15 @@ public:
     virtual ~LocalizationManager();
 
 private:
-    // Domain -> a locale carrying that domain's message facet. Replaced, never changed, so
-    // Translate reads a snapshot without holding the lock.
-    using Catalogues = std::map<std::string, std::locale>;
+    // Null when the language has no readable catalogue of the domain.
+    using CataloguePtr = std::shared_ptr<const MessageCatalogue>;
+    // Domain -> its catalogue. Replaced, never changed, so Translate reads a snapshot without
+    // holding the lock.
+    using Catalogues = std::map<std::string, CataloguePtr>;
 
     // The domain's catalogue of the current language, read once.
-    std::locale LoadCatalogue(const std::string& domain);
-    std::locale ReadCatalogue(const std::string& domain) const;
+    CataloguePtr LoadCatalogue(const std::string& domain);
+    CataloguePtr ReadCatalogue(const std::string& domain) const;
 
     mutable std::mutex m_lock;
     std::string m_defaultDomain;
@@ -58,7 +63,7 @@ private:
     std::vector<std::string> m_domains;
     std::shared_ptr<const Catalogues> m_catalogues;
     // (language, domain) -> its catalogue.
-    std::map<std::pair<std::string, std::string>, std::locale> m_read;
+    std::map<std::pair<std::string, std::string>, CataloguePtr> m_read;
 };
 
 // One domain's view of the process-wide manager.

@@ -1,23 +1,28 @@
 // The platform core: exceptions and call stacks, scope guards, reference counting, shared
-// libraries, paths and application locations, UTF-8 conversion, and property trees with
-// their JSON reader and writer.
+// libraries, paths and application locations, UTF-8 conversion, property trees with their
+// JSON reader and writer, and message catalogues.
 #include <Tavrin/Core/AppLocations.h>
 #include <Tavrin/Core/DyLib.h>
 #include <Tavrin/Core/Exception.h>
+#include <Tavrin/Core/LocalizationManager.h>
 #include <Tavrin/Core/PropertySerializer.h>
 #include <Tavrin/Core/ScopedFunctionCall.h>
 #include <Tavrin/Core/StringConversion.h>
 
+#include "LogCapture.h"
 #include "TestSupport.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include <gmock/gmock.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <future>
 #include <random>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -328,4 +333,143 @@ TEST(PropertySerializer, WritesIndentedJsonThatReadsBackTheSameWithBoundedNestin
     EXPECT_THAT(Read(again, arrays), HasSubstr("offset " + std::to_string(5 + max) + ": "));
     (*bottom)["n"]["n"];
     EXPECT_THROW(Written(chain), Tavrin::Exception);
+}
+
+// --- Message catalogues
+
+namespace {
+
+using Messages = std::vector<std::pair<std::string, std::string>>;
+
+// A compiled catalogue laid out the way msgfmt writes one, in either byte order.
+std::string MoFile(const Messages& messages, bool bigEndian = false, std::uint32_t revision = 0)
+{
+    std::string out;
+    const auto word = [&out, bigEndian](std::size_t value) {
+        for (int byte = 0; byte < 4; ++byte)
+            out += static_cast<char>(value >> (bigEndian ? 24 - 8 * byte : 8 * byte));
+    };
+    const std::size_t count = messages.size(), originals = 28, translations = 28 + 8 * count;
+    for (std::size_t value : {std::size_t{0x950412de}, std::size_t{revision}, count, originals,
+                              translations, std::size_t{0}, std::size_t{0}})
+        word(value);
+    std::string strings;
+    for (const bool original : {true, false})
+        for (const auto& message : messages) {
+            const std::string& text = original ? message.first : message.second;
+            word(text.size());
+            word(28 + 16 * count + strings.size());
+            strings += text + '\0';
+        }
+    return out + strings;
+}
+
+struct Catalogues
+{
+    QString root = Tavrin::Test::NewTempDir(QStringLiteral("locales"));
+    LocalizationManager manager;
+
+    Catalogues()
+    {
+        manager.Init("core", root.toStdString());
+        manager.AddDomain("core");
+    }
+    void Put(const std::string& language, const std::string& bytes, const char* domain = "core")
+    {
+        const QString directory = root + "/" + QString::fromStdString(language) + "/LC_MESSAGES";
+        QDir().mkpath(directory);
+        Tavrin::Test::WriteFile(directory + "/" + domain + ".mo", QByteArray::fromStdString(bytes));
+    }
+};
+
+const std::string kUtf8Header = "Content-Type: text/plain; charset=UTF-8\n";
+
+}  // namespace
+
+TEST(LocalizationManager, ReadsCataloguesOfEitherByteOrderCharsetAndLanguageFallback)
+{
+    const Messages messages = {{"", kUtf8Header},
+                               {"Hello", "Привет"},
+                               {"menu\x04Hello", "Hallo (menu)"},  // with a context
+                               {"file\0files"s, "Datei\0Dateien"s}};
+    for (const bool bigEndian : {false, true}) {
+        Catalogues catalogues;
+        catalogues.Put("de_DE", MoFile(messages, bigEndian));
+        catalogues.manager.SetLanguage("de_DE");
+        EXPECT_EQ(std::tuple(catalogues.manager.Translate("", "Hello"),
+                             catalogues.manager.Translate("core", "file"),
+                             catalogues.manager.Translate("core", "files"),
+                             catalogues.manager.Translate("core", "menu\x04Hello"),
+                             catalogues.manager.Translate("other", "Hello")),
+                  std::tuple("Привет", "Datei", "files", "menu\x04Hello", "Hello"))
+            << bigEndian;
+    }
+
+    // The most specific language directory present wins; translations come out as UTF-8.
+    Catalogues catalogues;
+    catalogues.Put("sr@latin", MoFile({{"Hello", "Zdravo"}}));
+    catalogues.Put("sr", MoFile({{"Hello", "Здраво"}}));
+    catalogues.Put("fr", MoFile({{"", "Content-Type: text/plain; charset=ISO-8859-1\n"},
+                                 {"summer", "\xE9t\xE9"}}));
+    const std::pair<const char*, const char*> cases[] = {
+        {"sr_RS@latin", "Zdravo"}, {"sr_RS", "Здраво"}, {"fr_FR.UTF-8", "été"}};
+    for (const auto& [language, expected] : cases) {
+        catalogues.manager.SetLanguage(language);
+        EXPECT_EQ(catalogues.manager.Translate("", language[0] == 'f' ? "summer" : "Hello"),
+                  expected)
+            << language;
+    }
+}
+
+TEST(LocalizationManager, BrokenCataloguesAreRejectedWithOneWarningAndNeverReadOutOfBounds)
+{
+    const std::string valid = MoFile({{"", kUtf8Header}, {"Hello", "Hallo"}, {"Bye", "Tschüss"}});
+    std::string tableTooLong = valid, stringPastEnd = valid;
+    tableTooLong[8] = '\x7f';                 // the message count
+    stringPastEnd[28 + 8 * 3 + 15] = '\x7f';  // high byte of a translation's offset
+    const std::pair<std::string, std::string> cases[] = {
+        {"garbage", "too short"},
+        {std::string(64, '\0'), "not a message catalogue"},
+        {MoFile({{"Hello", "Hallo"}}, false, 0x20000), "revision is not supported"},
+        {tableTooLong, "more messages than the file holds"},
+        {stringPastEnd, "runs past the end of the file"},
+        {valid.substr(0, 50), "runs past the end of the file"},
+        {MoFile({{"", "Content-Type: text/plain; charset=x-nonsense\n"}, {"Hello", "Hallo"}}),
+         "charset x-nonsense is not known"},
+    };
+    for (const auto& [bytes, error] : cases) {
+        Catalogues catalogues;
+        catalogues.Put("de_DE", bytes);
+        Tavrin::Test::LogCapture log(google::GLOG_WARNING);
+        catalogues.manager.SetLanguage("de_DE");
+        EXPECT_EQ(catalogues.manager.Translate("", "Hello"), "Hello");
+        EXPECT_EQ(log.Count("WARNING: The message catalogue of domain [core] for language "
+                            "[de_DE] in [" +
+                            catalogues.root.toStdString() + "/de_DE/LC_MESSAGES/core.mo] " +
+                            "could not be read: "),
+                  1);
+        EXPECT_EQ(log.Count(error), 1) << error;
+    }
+
+    // Damaged catalogues are either read or rejected, never read beyond their bytes.
+    std::mt19937 random(20261206);
+    Catalogues catalogues;
+    catalogues.manager.SetLanguage("de_DE");
+    Tavrin::Test::LogCapture log(google::GLOG_WARNING);
+    int rejected = 0;
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes = valid;
+        for (int i = 0; i <= round % 4; ++i)
+            bytes[random() % bytes.size()] = static_cast<char>(random());
+        catalogues.Put("de_DE", bytes);
+        const std::size_t warnings = log.lines.size();
+        catalogues.manager.Init("core", catalogues.root.toStdString());  // forgets what it read
+        catalogues.manager.AddDomain("core");
+        const std::string hello = catalogues.manager.Translate("", "Hello");
+        const bool wasRejected = log.lines.size() > warnings;
+        rejected += wasRejected;
+        EXPECT_TRUE(wasRejected ? hello == "Hello" : hello.size() < bytes.size()) << round;
+    }
+    EXPECT_GT(rejected, 0);
+    EXPECT_LT(rejected, 2000);
 }

@@ -1,0 +1,179 @@
+#include "Tavrin/Core/MessageCatalogue_p.h"
+
+#include <QByteArray>
+#include <QTextCodec>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace Tavrin {
+namespace Core {
+
+namespace {
+
+const std::uint32_t kMagic = 0x950412de;
+const std::uint32_t kSwappedMagic = 0xde120495;
+const std::size_t kHeaderSize = 28;  // magic, revision, count, two tables, hash table
+// Real catalogues stay far below this; a larger file is most likely not one.
+const std::uint64_t kMaxFileSize = 64u << 20;
+const char kContextSeparator = '\x04';
+
+std::uint32_t Swap(std::uint32_t value)
+{
+    return (value >> 24) | ((value >> 8) & 0xff00) | ((value << 8) & 0xff0000) | (value << 24);
+}
+
+// The catalogue's fixed-size words, in its own byte order, with every read range-checked.
+class Reader
+{
+public:
+    explicit Reader(const std::string& bytes) : m_bytes(bytes)
+    {
+        if (bytes.size() < kHeaderSize) {
+            throw std::runtime_error("the file is too short to be a message catalogue");
+        }
+        const std::uint32_t magic = RawWord(0);
+        if (magic != kMagic && magic != kSwappedMagic) {
+            throw std::runtime_error("the file is not a message catalogue");
+        }
+        m_swapped = magic == kSwappedMagic;
+    }
+
+    std::uint32_t Word(std::uint64_t offset) const
+    {
+        if (offset + 4 > m_bytes.size()) {
+            throw std::runtime_error("a table runs past the end of the file");
+        }
+        const std::uint32_t value = RawWord(static_cast<std::size_t>(offset));
+        return m_swapped ? Swap(value) : value;
+    }
+
+    // Entry index of a table of (length, offset) pairs.
+    std::string String(std::uint32_t table, std::uint32_t index) const
+    {
+        const std::uint64_t entry = table + std::uint64_t{index} * 8;
+        const std::uint32_t length = Word(entry);
+        const std::uint32_t offset = Word(entry + 4);
+        if (std::uint64_t{offset} + length > m_bytes.size()) {
+            throw std::runtime_error("a string runs past the end of the file");
+        }
+        return m_bytes.substr(offset, length);
+    }
+
+private:
+    std::uint32_t RawWord(std::size_t offset) const
+    {
+        std::uint32_t value = 0;
+        m_bytes.copy(reinterpret_cast<char*>(&value), 4, offset);
+        return value;
+    }
+
+    const std::string& m_bytes;
+    bool m_swapped = false;
+};
+
+std::string FirstPart(const std::string& text)
+{
+    return text.substr(0, text.find('\0'));
+}
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The charset named by the header's Content-Type line; empty when there is none.
+std::string HeaderCharset(const std::string& header)
+{
+    const std::string lower = Lower(header);
+    const std::size_t line = lower.find("content-type:");
+    const std::size_t key = line == std::string::npos ? line : lower.find("charset=", line);
+    if (key == std::string::npos || lower.find('\n', line) < key) {
+        return std::string();
+    }
+    const std::size_t begin = key + 8;
+    const std::size_t end = lower.find_first_of("; \t\r\n", begin);
+    return lower.substr(begin, end == std::string::npos ? end : end - begin);
+}
+
+bool IsUtf8Compatible(const std::string& charset)
+{
+    return charset.empty() || charset == "utf-8" || charset == "utf8" || charset == "ascii" ||
+           charset == "us-ascii" || charset == "charset";  // "CHARSET": msgfmt's placeholder
+}
+
+}  // namespace
+
+MessageCatalogue MessageCatalogue::Parse(const std::string& bytes)
+{
+    const Reader reader(bytes);
+    if (reader.Word(4) >> 16 > 1) {
+        throw std::runtime_error("the catalogue's format revision is not supported");
+    }
+    const std::uint32_t count = reader.Word(8);
+    const std::uint32_t originals = reader.Word(12);
+    const std::uint32_t translations = reader.Word(16);
+    if (std::uint64_t{count} * 8 > bytes.size()) {
+        throw std::runtime_error("the catalogue claims more messages than the file holds");
+    }
+
+    MessageCatalogue catalogue;
+    QTextCodec* codec = nullptr;
+    for (std::uint32_t index = 0; index < count; ++index) {
+        const std::string original = FirstPart(reader.String(originals, index));
+        std::string translation = FirstPart(reader.String(translations, index));
+        if (original.empty()) {
+            const std::string charset = HeaderCharset(translation);
+            if (!IsUtf8Compatible(charset)) {
+                codec = QTextCodec::codecForName(QByteArray::fromStdString(charset));
+                if (!codec) {
+                    throw std::runtime_error("the catalogue's charset " + charset +
+                                             " is not known");
+                }
+            }
+            continue;
+        }
+        if (original.find(kContextSeparator) != std::string::npos) {
+            continue;
+        }
+        if (codec) {
+            translation = codec->toUnicode(translation.data(), static_cast<int>(translation.size()))
+                              .toStdString();
+        }
+        catalogue.m_messages.emplace(original, std::move(translation));
+    }
+    return catalogue;
+}
+
+MessageCatalogue MessageCatalogue::Read(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file) {
+        throw std::runtime_error("the file cannot be opened");
+    }
+    const std::streamoff size = file.tellg();
+    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxFileSize) {
+        throw std::runtime_error("the file is too large to be a message catalogue");
+    }
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    file.seekg(0);
+    if (!file.read(&bytes[0], size)) {
+        throw std::runtime_error("the file cannot be read");
+    }
+    return Parse(bytes);
+}
+
+const std::string* MessageCatalogue::Find(const std::string& original) const
+{
+    const auto found = m_messages.find(original);
+    return found == m_messages.end() ? nullptr : &found->second;
+}
+
+}  // namespace Core
+}  // namespace Tavrin
