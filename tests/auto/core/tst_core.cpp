@@ -374,11 +374,11 @@ struct Catalogues
         manager.Init("core", root.toStdString());
         manager.AddDomain("core");
     }
-    void Put(const std::string& language, const std::string& bytes, const char* domain = "core")
+    void Put(const std::string& language, const std::string& bytes)
     {
         const QString directory = root + "/" + QString::fromStdString(language) + "/LC_MESSAGES";
         QDir().mkpath(directory);
-        Tavrin::Test::WriteFile(directory + "/" + domain + ".mo", QByteArray::fromStdString(bytes));
+        Tavrin::Test::WriteFile(directory + "/core.mo", QByteArray::fromStdString(bytes));
     }
 };
 
@@ -424,18 +424,20 @@ TEST(LocalizationManager, ReadsCataloguesOfEitherByteOrderCharsetAndLanguageFall
 TEST(LocalizationManager, BrokenCataloguesAreRejectedWithOneWarningAndNeverReadOutOfBounds)
 {
     const std::string valid = MoFile({{"", kUtf8Header}, {"Hello", "Hallo"}, {"Bye", "Tschüss"}});
-    std::string tableTooLong = valid, stringPastEnd = valid;
+    std::string tableTooLong = valid, tablePastEnd = valid, stringPastEnd = valid;
     tableTooLong[8] = '\x7f';                 // the message count
+    tablePastEnd[15] = '\x7f';                // high byte of the originals table's offset
     stringPastEnd[28 + 8 * 3 + 15] = '\x7f';  // high byte of a translation's offset
     const std::pair<std::string, std::string> cases[] = {
-        {"garbage", "too short"},
-        {std::string(64, '\0'), "not a message catalogue"},
-        {MoFile({{"Hello", "Hallo"}}, false, 0x20000), "revision is not supported"},
-        {tableTooLong, "more messages than the file holds"},
-        {stringPastEnd, "runs past the end of the file"},
-        {valid.substr(0, 50), "runs past the end of the file"},
+        {"garbage", "the file is too short to be a message catalogue"},
+        {std::string(64, '\0'), "the file is not a message catalogue"},
+        {MoFile({{"Hello", "Hallo"}}, false, 0x20000), "the catalogue's format revision is not"},
+        {tableTooLong, "the catalogue claims more messages than the file holds"},
+        {stringPastEnd, "a string runs past the end of the file"},
+        {tablePastEnd, "a table runs past the end of the file"},
+        {valid.substr(0, 50), "a string runs past the end of the file"},
         {MoFile({{"", "Content-Type: text/plain; charset=x-nonsense\n"}, {"Hello", "Hallo"}}),
-         "charset x-nonsense is not known"},
+         "the catalogue's charset x-nonsense is not known"},
     };
     for (const auto& [bytes, error] : cases) {
         Catalogues catalogues;
@@ -443,12 +445,12 @@ TEST(LocalizationManager, BrokenCataloguesAreRejectedWithOneWarningAndNeverReadO
         Tavrin::Test::LogCapture log(google::GLOG_WARNING);
         catalogues.manager.SetLanguage("de_DE");
         EXPECT_EQ(catalogues.manager.Translate("", "Hello"), "Hello");
-        EXPECT_EQ(log.Count("WARNING: The message catalogue of domain [core] for language "
-                            "[de_DE] in [" +
-                            catalogues.root.toStdString() + "/de_DE/LC_MESSAGES/core.mo] " +
-                            "could not be read: "),
-                  1);
-        EXPECT_EQ(log.Count(error), 1) << error;
+        EXPECT_EQ(log.Count("WARNING: The message catalogue of domain [core] for language [de_DE] "
+                            "in [" +
+                            catalogues.root.toStdString() +
+                            "/de_DE/LC_MESSAGES/core.mo] could not be read: " + error),
+                  1)
+            << error;
     }
 
     // Damaged catalogues are either read or rejected, never read beyond their bytes.
