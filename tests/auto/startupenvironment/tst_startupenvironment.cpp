@@ -129,6 +129,21 @@ TEST(Logging, FirstCallSweepsThisExecutablesOldFiles)
     EXPECT_EQ(QFile::exists(expired),
               statx(AT_FDCWD, QFile::encodeName(expired).constData(), 0, STATX_BTIME, &info) == 0 &&
                   (info.stx_mask & STATX_BTIME));
+
+    // Eleven days on by the child's clock, every file of this executable has expired.
+    const QString clockAhead = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
+    if (!QFile::exists(clockAhead)) {
+        GTEST_SKIP() << "libfaketime is not installed; scripts/setup installs it";
+    }
+    RunChild(
+        {"LOCALAPPDATA=@", "GLOG_PRODUCT_NAME=Acme", "LD_PRELOAD=" + clockAhead, "FAKETIME=+11d",
+         "ASAN_OPTIONS=" + qgetenv("ASAN_OPTIONS") + ":verify_asan_link_order=0"},
+        {"init"}, root);
+    QStringList left;
+    for (const QString& file : QStringList{expired} + kept) {
+        left << (QFile::exists(file) ? QFileInfo(file).fileName() : QString());
+    }
+    EXPECT_EQ(left.join(' ').simplified().toStdString(), "other.tester.INFO.old startupchild");
 }
 
 // One of this executable's files ("<executable>.") created more than the retention ago.
