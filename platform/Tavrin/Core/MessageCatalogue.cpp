@@ -7,7 +7,6 @@
 #include <cctype>
 #include <cstdint>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace Tavrin {
