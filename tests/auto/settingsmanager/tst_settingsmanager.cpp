@@ -6,10 +6,12 @@
 
 #include <gmock/gmock.h>
 
+#include <atomic>
 #include <limits>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 using Tavrin::App::SettingsManager;
 using Bytes = std::vector<unsigned char>;
@@ -155,6 +157,47 @@ TEST_F(SettingsManagerTest, CorruptFileOrDirectoryInItsPlaceReadsAsAbsentKeys)
     SettingsManager(directory, QSettings::IniFormat).SetString("k", "v");
     EXPECT_TRUE(QFileInfo(directory).isDir());
     EXPECT_EQ(SettingsManager(directory, QSettings::IniFormat).GetString("k", "-"), "-");
+}
+
+// Unserialised writers on several threads may both write one key and both notify, but never
+// corrupt the store: each thread's own keys end with its last value, and every write that
+// changed something was announced once.
+TEST_F(SettingsManagerTest, WritersOnSeveralThreadsWithoutALockLoseNothingOfTheirOwn)
+{
+    struct Counter : Recorder  // only integers are written here
+    {
+        void OnIntChanged(const std::string&, int, const boost::optional<int>&) override { ++ints; }
+        std::atomic<int> ints{0};
+    } counter;
+    m_store->UnregisterObserver(&m_recorder);
+    m_store->RegisterObserver(&counter);
+
+    constexpr int kThreads = 4, kRounds = 40000, kOwnKeys = 12;  // more keys than are cached
+    std::vector<std::thread> writers;
+    for (int t = 0; t < kThreads; ++t) {
+        writers.emplace_back([this, t] {
+            for (int n = 1; n <= kRounds; ++n) {
+                const std::string own =
+                    "t" + std::to_string(t) + "/k" + std::to_string(n % kOwnKeys);
+                m_store->SetInt(own, n);
+                m_store->SetInt("shared", t * kRounds + n);
+                if (n % 7 == 0)
+                    m_store->Remove("shared");
+            }
+        });
+    }
+    for (std::thread& writer : writers)
+        writer.join();
+
+    for (int t = 0; t < kThreads; ++t) {
+        for (int k = 0; k < kOwnKeys; ++k) {
+            const int last = kRounds - ((kRounds - k) % kOwnKeys + kOwnKeys) % kOwnKeys;
+            EXPECT_EQ(m_store->GetInt("t" + std::to_string(t) + "/k" + std::to_string(k), -1),
+                      last);
+        }
+    }
+    EXPECT_GE(counter.ints.load(), kThreads * kRounds);
+    m_store->UnregisterObserver(&counter);
 }
 
 TEST(SettingsManagerLocations, RegistryKeysOpenTheScopedStoresOfQtAndBackslashesSeparate)

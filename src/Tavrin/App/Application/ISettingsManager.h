@@ -14,6 +14,11 @@ class ISettingsManagerObserver;
 // A typed key/value store. Keys are UTF-8; "/" separates groups. A getter returns its
 // default only when the key is absent. A setter that changes the stored value tells every
 // registered observer before it returns; one that stores the same value tells nobody.
+//
+// "The same value" is decided the way QVariant compares values: two doubles that differ by
+// about one part in 10^12 or less (1.0, then 1.0 + 1e-13), -0.0 written over 0.0, and a
+// 64-bit integer written over a double of the same value (or the other way round) count as
+// unchanged, so such a write is neither stored nor notified.
 class TAVRIN_APP_EXPORT ISettingsManager
 {
 public:

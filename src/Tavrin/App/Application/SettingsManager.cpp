@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include <array>
 #include <functional>
 
 namespace Tavrin {
@@ -31,8 +32,8 @@ QString ResolveStoreLocation(const QString& location, QSettings::Format format)
         return QString(location).replace(QLatin1Char('\\'), QLatin1Char('/'));
     }
     parts.removeFirst();
-    if (!parts.isEmpty() && parts.first().compare(QLatin1String("Software"),
-                                                  Qt::CaseInsensitive) == 0) {
+    if (!parts.isEmpty() &&
+        parts.first().compare(QLatin1String("Software"), Qt::CaseInsensitive) == 0) {
         parts.removeFirst();
     }
     const QString organization = parts.isEmpty() ? QString() : parts.takeFirst();
@@ -121,6 +122,32 @@ boost::optional<T> Previous(const QVariant& old, Convert convert)
     return boost::make_optional(old.isValid(), T(convert(old)));
 }
 
+// The key for a write or removal. QSettings keeps such keys, so they must own their text.
+// Products write the same few keys again and again, so the last few conversions are kept.
+// A key's text does not depend on the store, and each thread keeps its own, so writers on
+// several threads never share (or race on) the cache.
+QString StoredKey(const std::string& key)
+{
+    struct RecentKey
+    {
+        std::string utf8;
+        QString text;
+    };
+    thread_local std::array<RecentKey, 8> recentKeys;
+    thread_local std::size_t nextRecentKey = 0;
+
+    for (const RecentKey& recent : recentKeys) {
+        if (!recent.text.isNull() && recent.utf8 == key) {
+            return recent.text;
+        }
+    }
+    RecentKey& slot = recentKeys[nextRecentKey];
+    nextRecentKey = (nextRecentKey + 1) % recentKeys.size();
+    slot.utf8 = key;
+    slot.text = Util::Utf8ToQString(key);
+    return slot.text;
+}
+
 }  // namespace
 
 SettingsManager::SettingsManager(const QString& application, const QString& organization)
@@ -179,8 +206,8 @@ void SettingsManager::SetByteArray(const std::string& key, const std::vector<uns
 {
     QVariant old;
     if (UpdateValue(key, BytesVariant(value), old)) {
-        m_observers.Notify(std::bind(&ISettingsManagerObserver::OnByteArrayChanged, _1, key,
-                                     value, Previous<std::vector<unsigned char>>(old, ToBytes)));
+        m_observers.Notify(std::bind(&ISettingsManagerObserver::OnByteArrayChanged, _1, key, value,
+                                     Previous<std::vector<unsigned char>>(old, ToBytes)));
     }
 }
 
@@ -249,20 +276,6 @@ void SettingsManager::Remove(const std::string& key)
 QString SettingsManager::GetFileName() const
 {
     return m_store.fileName();
-}
-
-QString SettingsManager::StoredKey(const std::string& key)
-{
-    for (const RecentKey& recent : m_recentKeys) {
-        if (recent.utf8 == key && !recent.text.isNull()) {
-            return recent.text;
-        }
-    }
-    RecentKey& slot = m_recentKeys[m_nextRecentKey];
-    m_nextRecentKey = (m_nextRecentKey + 1) % m_recentKeys.size();
-    slot.utf8 = key;
-    slot.text = Util::Utf8ToQString(key);
-    return slot.text;
 }
 
 QVariant SettingsManager::GetValue(const std::string& key, const QVariant& defaultValue) const

@@ -9,7 +9,6 @@
 #include <QString>
 #include <QVariant>
 
-#include <array>
 #include <string>
 
 namespace Tavrin {
@@ -19,9 +18,10 @@ namespace App {
 // synchronous notification of observers.
 //
 // Keys go to QSettings unchanged (a "/" opens a group). Values stay pending in QSettings
-// until it flushes on its own and at the latest when the manager is destroyed. Calls on one
-// manager from several threads must be serialised by the caller; observers may register
-// and be notified from any thread.
+// until it flushes on its own and at the latest when the manager is destroyed. The manager
+// takes no lock around the store: callers that use one manager from several threads should
+// serialise those calls; if they do not, nothing breaks, but two writers of the same key
+// may both write and both notify. Observers may register and be notified from any thread.
 class TAVRIN_APP_EXPORT SettingsManager : public ISettingsManager
 {
 public:
@@ -71,20 +71,8 @@ private:
     // never written.
     bool UpdateValue(const std::string& key, const QVariant& newValue, QVariant& oldValue);
 
-    // The key for a write or removal. QSettings keeps such keys, so they must own their text;
-    // the last few are kept converted, since products write the same keys again and again.
-    QString StoredKey(const std::string& key);
-
-    struct RecentKey
-    {
-        std::string utf8;
-        QString text;
-    };
-
     QSettings m_store;
     Core::EventHandlerList<ISettingsManagerObserver> m_observers;
-    std::array<RecentKey, 8> m_recentKeys;
-    std::size_t m_nextRecentKey = 0;
 };
 
 }  // namespace App
