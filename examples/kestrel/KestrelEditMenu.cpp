@@ -48,6 +48,8 @@ Tavrin::App::ConfirmationAlertBox* KestrelEditMenu::NewResetLayoutBox(
     box->setInformativeText(
         tr("The window size and the width of the project list go back to their defaults."));
     box->button(QMessageBox::Ok)->setText(tr("Reset"));
+    // Qt's own translations are not shipped with the product.
+    box->button(QMessageBox::Cancel)->setText(tr("Cancel"));
     box->SetConfirmationId(QLatin1String(kResetLayoutId));
     box->SetWidth(440);
     return box;
