@@ -3,10 +3,10 @@
 //       asks "Delete the project?" (Yes, No, Cancel) under the confirmation id; a box that
 //       comes up gets the check box set as told and <button> pressed. Prints
 //       "shown <answer>" or "remembered <answer>" (the answer as a number).
-//   confirmation_peer colours <store.ini> [<colour>...]
-//       loads the custom colours through a ColorDialogHelper and prints them, one line of
-//       sixteen "#rrggbb" names; then sets the given colours in slots 0, 1, ... and lets the
-//       helper save them on its way out.
+//   confirmation_peer colours <store.ini>... [#<colour>...]
+//       for each store in turn: starts from Qt's white custom colours, loads them through a
+//       ColorDialogHelper on that store and prints them, one line of sixteen "#rrggbb" names;
+//       then sets the given colours in slots 0, 1, ... and lets the helper save them.
 #include <Tavrin/App/Application/Application.h>
 #include <Tavrin/App/Application/ColorDialogHelper.h>
 #include <Tavrin/App/Application/ConfirmationAlertBox.h>
@@ -16,6 +16,7 @@
 
 #include <QColorDialog>
 #include <QMap>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <cstdio>
@@ -55,17 +56,26 @@ int Ask(const QStringList& arguments)
 int Colours(int argc, char** argv)
 {
     Application application(argc, argv, Application::AppContext{false});
-    const QStringList arguments = QCoreApplication::arguments();
-    application.SetSettingsManager(
-        std::make_shared<SettingsManager>(arguments[2], QSettings::IniFormat));
-    Tavrin::App::ColorDialogHelper helper;
-    QStringList loaded;
-    for (int i = 0; i < QColorDialog::customCount(); ++i) {
-        loaded << QColorDialog::customColor(i).name();
-    }
-    Print(loaded.join(' '));
-    for (int i = 3; i < arguments.size(); ++i) {
-        QColorDialog::setCustomColor(i - 3, QColor(arguments[i]));
+    const QStringList arguments = QCoreApplication::arguments().mid(2);
+    const QStringList colours = arguments.filter(QRegularExpression("^#"));
+    for (const QString& store : arguments) {
+        if (colours.contains(store)) {
+            continue;
+        }
+        application.SetSettingsManager(
+            std::make_shared<SettingsManager>(store, QSettings::IniFormat));
+        for (int i = 0; i < QColorDialog::customCount(); ++i) {
+            QColorDialog::setCustomColor(i, Qt::white);  // Qt's own start
+        }
+        Tavrin::App::ColorDialogHelper helper;
+        QStringList loaded;
+        for (int i = 0; i < QColorDialog::customCount(); ++i) {
+            loaded << QColorDialog::customColor(i).name();
+        }
+        Print(loaded.join(' '));
+        for (int i = 0; i < colours.size(); ++i) {
+            QColorDialog::setCustomColor(i, QColor(colours[i]));
+        }
     }
     return 0;
 }

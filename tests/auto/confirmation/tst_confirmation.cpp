@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
 
 using Tavrin::App::ConfirmationAlertBox;
@@ -236,7 +237,7 @@ TEST(ConfirmationAlertBox, ResetAndResetAllAskAgainButKeepTheAnswers)
 }
 
 // Successive runs of a product on one store file: a remembered answer (under a non-ASCII id)
-// comes back in the next process without a box; an answer never remembered does not.
+// comes back in the next process without a box; a ticked Cancel leaves nothing in the file.
 TEST(ConfirmationAlertBox, RemembersAnAnswerAcrossProcessesOnOneStoreFile)
 {
     const QString store = Tavrin::Test::NewTempDir("peer") + "/store.ini";
@@ -245,7 +246,6 @@ TEST(ConfirmationAlertBox, RemembersAnAnswerAcrossProcessesOnOneStoreFile)
         {{id, "Yes", "1"}, {"shown 16384"}},
         {{id, "No", "0"}, {"remembered 16384"}},
         {{"cancel", "Cancel", "1"}, {"shown 4194304"}},
-        {{"cancel", "No", "0"}, {"shown 65536"}},
     };
     for (const auto& run : runs) {
         EXPECT_EQ(RunPeer(QStringList{"ask", store} + run[0]), run[1]) << run[0].join(' ').toStdString();
@@ -257,25 +257,26 @@ TEST(ConfirmationAlertBox, RemembersAnAnswerAcrossProcessesOnOneStoreFile)
 }
 
 // The custom colours of the colour dialog across processes: saved by one, loaded by the next;
-// broken entries load as black and leave the other slots alone.
+// broken entries load as Qt makes them (black) and leave the other slots alone.
 TEST(ColorDialogHelper, CustomColoursSurviveTheProcessAndBrokenEntriesStayLocal)
 {
-    const QString white = "#ffffff";
+    const QString key = "Tavrin::App::ColorDialogHelper/";
     const QString store = Tavrin::Test::NewTempDir("colours") + "/store.ini";
     QStringList row;
     for (int i = 0; i < 16; ++i) {
         row << QColor::fromHsv(i * 22, 200, 180).name();
     }
-    EXPECT_EQ(RunPeer({"colours", store}), QStringList(QString(white + ' ').repeated(16).trimmed()));
-    RunPeer(QStringList{"colours", store} + row);
-    EXPECT_EQ(RunPeer({"colours", store}), QStringList(row.join(' ')));
-    // Alpha is dropped; a shorter row saved later leaves nothing of the longer one.
-    QSettings(store, QSettings::IniFormat).setValue("Tavrin::App::ColorDialogHelper/Color40", "#123456");
-    RunPeer({"colours", store, "#80102030"});
+    // Nothing saved changes nothing; what is saved replaces the whole group.
+    QSettings(store, QSettings::IniFormat).setValue(key + "Color40", "#123456");
+    EXPECT_EQ(RunPeer(QStringList{"colours", store} + row),
+              QStringList(QString("#ffffff ").repeated(16).trimmed()));
+    EXPECT_FALSE(QSettings(store, QSettings::IniFormat).contains(key + "Color40"));
+    // The next process finds them; alpha is not kept.
+    EXPECT_EQ(RunPeer({"colours", store, "#80102030"}), QStringList(row.join(' ')));
     QSettings saved(store, QSettings::IniFormat);
-    EXPECT_EQ(saved.value("Tavrin::App::ColorDialogHelper/ColorsCount").toInt(), 16);
-    EXPECT_EQ(saved.value("Tavrin::App::ColorDialogHelper/Color0").toString(), "#102030");
-    EXPECT_FALSE(saved.contains("Tavrin::App::ColorDialogHelper/Color40"));
+    EXPECT_EQ(saved.value(key + "ColorsCount").toInt(), 16);
+    EXPECT_EQ(saved.value(key + "Color0").toString(), "#102030");
+    EXPECT_EQ(saved.value(key + "Color15").toString(), row[15]);
 
     const struct
     {
@@ -289,12 +290,16 @@ TEST(ColorDialogHelper, CustomColoursSurviveTheProcessAndBrokenEntriesStayLocal)
         {"ColorsCount=lots\nColor0=#123456\n", "#ffffff #ffffff #ffffff #ffffff"},
         {"ColorsCount=-4\nColor0=#123456\n", "#ffffff #ffffff #ffffff #ffffff"},
     };
+    QStringList stores;
     for (const auto& c : cases) {
-        const QString broken = Tavrin::Test::NewTempDir("colours") + "/store.ini";
-        Tavrin::Test::WriteFile(broken, QByteArray("[Tavrin%3A%3AApp%3A%3AColorDialogHelper]\n") +
-                                            c.entries);
-        const QStringList loaded = RunPeer({"colours", broken}).value(0).split(' ');
-        EXPECT_EQ(loaded.mid(0, 4).join(' '), c.loaded) << c.entries;
-        EXPECT_EQ(loaded.size(), 16) << c.entries;
+        stores << Tavrin::Test::NewTempDir("colours") + "/store.ini";
+        Tavrin::Test::WriteFile(stores.last(),
+                                QByteArray("[Tavrin%3A%3AApp%3A%3AColorDialogHelper]\n") + c.entries);
+    }
+    const QStringList loaded = RunPeer(QStringList{"colours"} + stores);
+    ASSERT_EQ(loaded.size(), int(std::size(cases)));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(loaded[i].section(' ', 0, 3), cases[i].loaded) << cases[i].entries;
+        EXPECT_EQ(loaded[i].count(' '), 15) << cases[i].entries;
     }
 }

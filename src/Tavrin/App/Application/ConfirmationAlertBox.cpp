@@ -12,7 +12,6 @@
 #include <QPushButton>
 
 #include <boost/algorithm/string/predicate.hpp>
-#include <boost/format.hpp>
 #include <glog/logging.h>
 
 #include <utility>
@@ -183,8 +182,13 @@ void ConfirmationAlertBox::PlaceCheckBox()
 
 std::string ConfirmationAlertBox::GetSettingKey(const std::string& name) const
 {
-    return (boost::format("confirm/%1%_%2%") % Util::QStringToUtf8(m_confirmationId) % name)
-        .str();
+    // "confirm/%1%_%2%" with the id in UTF-8; put together by hand, since a formatter would
+    // cost more than the two store lookups it serves.
+    std::string key = std::string(kGroup) + '/';
+    key += Util::QStringToUtf8(m_confirmationId);
+    key += '_';
+    key += name;
+    return key;
 }
 
 int ConfirmationAlertBox::ReadAnswer() const
