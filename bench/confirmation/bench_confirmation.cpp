@@ -99,7 +99,9 @@ void BM_CustomColours_RawQSettings(benchmark::State& state)
         const int count = settings.value(group + "/ColorsCount", 0).toInt();
         for (int i = 0; i < count && i < QColorDialog::customCount(); ++i) {
             QColorDialog::setCustomColor(
-                i, QColor(settings.value(group + "/Color" + QString::number(i), "#000000").toString()));
+                i,
+                QColor(
+                    settings.value(group + "/Color" + QString::number(i), "#000000").toString()));
         }
         settings.remove(group);
         settings.setValue(group + "/ColorsCount", QColorDialog::customCount());
@@ -129,8 +131,8 @@ int main(int argc, char** argv)
     int appArgc = 1;
     Tavrin::App::Application application(appArgc, argv,
                                          Tavrin::App::Application::AppContext{false});
-    application.SetSettingsManager(std::make_shared<SettingsManager>(
-        Scratch().filePath("colours.ini"), QSettings::IniFormat));
+    application.SetSettingsManager(
+        std::make_shared<SettingsManager>(Scratch().filePath("colours.ini"), QSettings::IniFormat));
     benchmark::RunSpecifiedBenchmarks();
     return 0;
 }

@@ -104,8 +104,8 @@ bool SmokeRun::SaveScreenshots()
         for (auto theme = themes.begin(); saved && theme != themes.end(); ++theme) {
             if (*theme != current) {
                 lookAndFeel->SetTheme(*theme);
-                saved = SaveScreenshot(ThemedPath(path, *theme)) &&
-                        SaveConfirmationScreenshot(*theme);
+                saved =
+                    SaveScreenshot(ThemedPath(path, *theme)) && SaveConfirmationScreenshot(*theme);
             }
         }
         lookAndFeel->SetTheme(current);
@@ -134,8 +134,8 @@ bool SmokeRun::SaveConfirmationScreenshot(const std::string& theme)
     const QString path = ThemedPath(m_options.ScreenshotPath(), "confirmation");
     const QString themedPath = theme.empty() ? path : ThemedPath(path, theme);
     // Shown, never run: nothing is answered or remembered.
-    const std::unique_ptr<QWidget> box(KestrelEditMenu::NewResetLayoutBox(
-        m_application.GetProductSettingsManager(), &m_window));
+    const std::unique_ptr<QWidget> box(
+        KestrelEditMenu::NewResetLayoutBox(m_application.GetProductSettingsManager(), &m_window));
     box->show();
     QCoreApplication::sendPostedEvents();
     if (!box->grab().save(themedPath, "PNG")) {

@@ -125,8 +125,8 @@ TEST(ConfirmationAlertBox, RemembersOnlyTheAnswersItMayAndReturnsThemWithoutShow
         const Outcome next = Ask(store, "delete", QMessageBox::Yes);
         const bool remembered = c.stored != "-|-";
         EXPECT_EQ(next.shown, !remembered);
-        EXPECT_EQ(next.answer, remembered ? Button(c.stored.section('|', 1).toInt())
-                                          : QMessageBox::Yes);
+        EXPECT_EQ(next.answer,
+                  remembered ? Button(c.stored.section('|', 1).toInt()) : QMessageBox::Yes);
         EXPECT_EQ(Ask(store, "other", QMessageBox::No).answer, QMessageBox::No);
     }
 }
@@ -144,8 +144,8 @@ TEST(ConfirmationAlertBox, NoAnswerIsRememberedWhenTheBoxEndsWithoutOne)
     EXPECT_EQ(Stored(store, "close"), "-|-");
 
     auto* parent = new QWidget;
-    auto* orphan = new ConfirmationAlertBox(store, Tavrin::Util::AlertBox::Question, "",
-                                            "Leave?", QMessageBox::Yes, parent);
+    auto* orphan = new ConfirmationAlertBox(store, Tavrin::Util::AlertBox::Question, "", "Leave?",
+                                            QMessageBox::Yes, parent);
     orphan->SetConfirmationId("orphan");
     orphan->SetDontConfirm(true);
     QTimer::singleShot(0, [parent] { delete parent; });  // takes the running box with it
@@ -248,7 +248,8 @@ TEST(ConfirmationAlertBox, RemembersAnAnswerAcrossProcessesOnOneStoreFile)
         {{"cancel", "Cancel", "1"}, {"shown 4194304"}},
     };
     for (const auto& run : runs) {
-        EXPECT_EQ(RunPeer(QStringList{"ask", store} + run[0]), run[1]) << run[0].join(' ').toStdString();
+        EXPECT_EQ(RunPeer(QStringList{"ask", store} + run[0]), run[1])
+            << run[0].join(' ').toStdString();
     }
     QSettings file(store, QSettings::IniFormat);
     EXPECT_EQ(file.value("confirm/" + id + "_answer").toInt(), QMessageBox::Yes);
@@ -293,8 +294,8 @@ TEST(ColorDialogHelper, CustomColoursSurviveTheProcessAndBrokenEntriesStayLocal)
     QStringList stores;
     for (const auto& c : cases) {
         stores << Tavrin::Test::NewTempDir("colours") + "/store.ini";
-        Tavrin::Test::WriteFile(stores.last(),
-                                QByteArray("[Tavrin%3A%3AApp%3A%3AColorDialogHelper]\n") + c.entries);
+        Tavrin::Test::WriteFile(
+            stores.last(), QByteArray("[Tavrin%3A%3AApp%3A%3AColorDialogHelper]\n") + c.entries);
     }
     const QStringList loaded = RunPeer(QStringList{"colours"} + stores);
     ASSERT_EQ(loaded.size(), int(std::size(cases)));

@@ -11,8 +11,8 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
-#include <boost/algorithm/string/predicate.hpp>
 #include <glog/logging.h>
+#include <boost/algorithm/string/predicate.hpp>
 
 #include <utility>
 

@@ -37,8 +37,8 @@ class TAVRIN_APP_EXPORT ConfirmationAlertBox : public Util::AlertBox
 public:
     // Everything but the store goes unchanged to the AlertBox. Set the confirmation id before
     // Exec: boxes without one share the keys "confirm/_dont_confirm" and "confirm/_answer".
-    ConfirmationAlertBox(std::shared_ptr<ISettingsManager> settings,
-                         Util::AlertBox::Level level, const QString& title, const QString& text,
+    ConfirmationAlertBox(std::shared_ptr<ISettingsManager> settings, Util::AlertBox::Level level,
+                         const QString& title, const QString& text,
                          QFlags<QMessageBox::StandardButton> buttons, QWidget* parent = nullptr,
                          Qt::WindowFlags flags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
 

@@ -31,8 +31,8 @@ QList<QWidget*> VisibleWindows()
     QList<QWidget*> windows;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         const Qt::WindowType type = widget->windowType();
-        if (widget->isWindow() && widget->isVisible() && type != Qt::Popup &&
-            type != Qt::ToolTip && type != Qt::Desktop) {
+        if (widget->isWindow() && widget->isVisible() && type != Qt::Popup && type != Qt::ToolTip &&
+            type != Qt::Desktop) {
             windows << widget;
         }
     }
