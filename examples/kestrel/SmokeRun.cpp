@@ -1,8 +1,10 @@
 #include "SmokeRun.h"
 
+#include "KestrelEditMenu.h"
 #include "StartupReport.h"
 
 #include <Tavrin/App/Application/Application.h>
+#include <Tavrin/App/Application/ConfirmationAlertBox.h>
 #include <Tavrin/App/Application/ILookAndFeelManager.h>
 
 #include <QDesktopServices>
@@ -102,7 +104,8 @@ bool SmokeRun::SaveScreenshots()
         for (auto theme = themes.begin(); saved && theme != themes.end(); ++theme) {
             if (*theme != current) {
                 lookAndFeel->SetTheme(*theme);
-                saved = SaveScreenshot(ThemedPath(path, *theme));
+                saved =
+                    SaveScreenshot(ThemedPath(path, *theme)) && SaveConfirmationScreenshot(*theme);
             }
         }
         lookAndFeel->SetTheme(current);
@@ -111,7 +114,7 @@ bool SmokeRun::SaveScreenshots()
         }
     }
     // The current theme's comes last, so the last screenshot line names the given path.
-    return SaveScreenshot(path);
+    return SaveConfirmationScreenshot(current) && SaveScreenshot(path);
 }
 
 bool SmokeRun::SaveScreenshot(const QString& path)
@@ -123,6 +126,23 @@ bool SmokeRun::SaveScreenshot(const QString& path)
         return false;
     }
     PrintLine(stdout, QStringLiteral("screenshot: ") + path);
+    return true;
+}
+
+bool SmokeRun::SaveConfirmationScreenshot(const std::string& theme)
+{
+    const QString path = ThemedPath(m_options.ScreenshotPath(), "confirmation");
+    const QString themedPath = theme.empty() ? path : ThemedPath(path, theme);
+    // Shown, never run: nothing is answered or remembered.
+    const std::unique_ptr<QWidget> box(
+        KestrelEditMenu::NewResetLayoutBox(m_application.GetProductSettingsManager(), &m_window));
+    box->show();
+    QCoreApplication::sendPostedEvents();
+    if (!box->grab().save(themedPath, "PNG")) {
+        Fail(tr("Cannot write the screenshot to %1.").arg(themedPath), 1);
+        return false;
+    }
+    PrintLine(stdout, QStringLiteral("confirmation screenshot: ") + themedPath);
     return true;
 }
 

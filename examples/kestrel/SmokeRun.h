@@ -21,7 +21,8 @@ namespace Kestrel {
 // start-up report on stdout, saves the screenshots when asked to and quits through the
 // application's quit policy. There is one screenshot per theme: the given path shows the
 // current theme, "<name>-<theme>.<suffix>" beside it each other theme; the current theme is
-// back in place before the run quits. It opens no web page: the links the product opens (the
+// back in place before the run quits. Beside each goes a shot of the product's confirmation box in
+// that theme, "<name>-confirmation-<theme>.<suffix>". It opens no web page: the links the product opens (the
 // thank-you page of a first start, say) are listed in the report instead. Problems go to stderr and end the run with a non-zero status:
 // 1 when the screenshot or the quit fails, 3 when the start does not come in time.
 class SmokeRun : public QObject
@@ -42,6 +43,8 @@ private:
     void Run();
     bool SaveScreenshots();
     bool SaveScreenshot(const QString& path);
+    // The confirmation box of the product in the theme shown: "<name>-confirmation-<theme>".
+    bool SaveConfirmationScreenshot(const std::string& theme);
     void Fail(const QString& message, int status);
 
     Tavrin::App::Application& m_application;

@@ -10,10 +10,12 @@
 // unusable command line, 3 when the application did not start in time.
 #include "KestrelApplication.h"
 #include "KestrelCustomization.h"
+#include "KestrelEditMenu.h"
 #include "KestrelHelpLinks.h"
 #include "KestrelLookAndFeel.h"
 #include "KestrelMainWindow.h"
 #include "KestrelSplash.h"
+#include "KestrelWindowMenu.h"
 #include "LaunchOptions.h"
 #include "SmokeRun.h"
 #include "StartupReport.h"
@@ -99,6 +101,8 @@ int main(int argc, char** argv)
     Kestrel::KestrelMainWindow window(QCoreApplication::applicationVersion());
     lookAndFeel.AttachMenus(window.LanguageMenu(), window.ThemeMenu());
     new Kestrel::KestrelHelpLinks(application, window.HelpMenu());  // a child of the menu
+    new Kestrel::KestrelEditMenu(application, window);  // children of the window
+    new Kestrel::KestrelWindowMenu(window, window.HelpMenu());
     QObject::connect(&window, &Kestrel::KestrelMainWindow::QuitRequested, &application,
                      &KestrelApplication::TryToQuit);
     QObject::connect(

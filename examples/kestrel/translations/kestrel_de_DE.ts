@@ -2,6 +2,65 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>Kestrel::KestrelEditMenu</name>
+    <message>
+        <source>Tavrin Kestrel</source>
+        <translation>Tavrin Kestrel</translation>
+    </message>
+    <message>
+        <source>Reset the window layout?</source>
+        <translation>Fensteranordnung zurücksetzen?</translation>
+    </message>
+    <message>
+        <source>The window size and the width of the project list go back to their defaults.</source>
+        <translation>Fenstergröße und Breite der Projektliste werden auf ihre Standardwerte zurückgesetzt.</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Zurücksetzen</translation>
+    </message>
+    <message>
+        <source>The window layout was reset.</source>
+        <translation>Die Fensteranordnung wurde zurückgesetzt.</translation>
+    </message>
+    <message>
+        <source>Pick a Colour</source>
+        <translation>Farbe wählen</translation>
+    </message>
+    <message>
+        <source>Picked %1.</source>
+        <translation>%1 gewählt.</translation>
+    </message>
+    <message>
+        <source>Every confirmation will be asked again.</source>
+        <translation>Alle Rückfragen werden wieder gestellt.</translation>
+    </message>
+    <message>
+        <source>The confirmations could not be reset.</source>
+        <translation>Die Rückfragen konnten nicht zurückgesetzt werden.</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>&amp;Reset Window Layout…</source>
+        <translation>Fensteranordnung &amp;zurücksetzen…</translation>
+    </message>
+    <message>
+        <source>Pick a &amp;Colour…</source>
+        <translation>&amp;Farbe wählen…</translation>
+    </message>
+    <message>
+        <source>&amp;Ask All Confirmations Again</source>
+        <translation>Alle Rückfragen wieder &amp;stellen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
     <name>Kestrel::KestrelHelpLinks</name>
     <message>
         <source>&amp;User Guide</source>
@@ -135,6 +194,25 @@
     <message>
         <source>Version %1</source>
         <translation>Version %1</translation>
+    </message>
+</context>
+<context>
+    <name>Kestrel::KestrelWindowMenu</name>
+    <message>
+        <source>&amp;Window</source>
+        <translation>&amp;Fenster</translation>
+    </message>
+    <message>
+        <source>&amp;Minimize</source>
+        <translation>&amp;Minimieren</translation>
+    </message>
+    <message>
+        <source>&amp;Zoom</source>
+        <translation>&amp;Zoomen</translation>
+    </message>
+    <message>
+        <source>&amp;Bring All to Front</source>
+        <translation>&amp;Alle nach vorne bringen</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,65 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>Kestrel::KestrelEditMenu</name>
+    <message>
+        <source>Tavrin Kestrel</source>
+        <translation>Tavrin Kestrel</translation>
+    </message>
+    <message>
+        <source>Reset the window layout?</source>
+        <translation>Сбросить расположение окна?</translation>
+    </message>
+    <message>
+        <source>The window size and the width of the project list go back to their defaults.</source>
+        <translation>Размер окна и ширина списка проектов вернутся к значениям по умолчанию.</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Сбросить</translation>
+    </message>
+    <message>
+        <source>The window layout was reset.</source>
+        <translation>Расположение окна сброшено.</translation>
+    </message>
+    <message>
+        <source>Pick a Colour</source>
+        <translation>Выбор цвета</translation>
+    </message>
+    <message>
+        <source>Picked %1.</source>
+        <translation>Выбран цвет %1.</translation>
+    </message>
+    <message>
+        <source>Every confirmation will be asked again.</source>
+        <translation>Все подтверждения будут снова запрашиваться.</translation>
+    </message>
+    <message>
+        <source>The confirmations could not be reset.</source>
+        <translation>Не удалось сбросить подтверждения.</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Правка</translation>
+    </message>
+    <message>
+        <source>&amp;Reset Window Layout…</source>
+        <translation>&amp;Сбросить расположение окна…</translation>
+    </message>
+    <message>
+        <source>Pick a &amp;Colour…</source>
+        <translation>Выбрать &amp;цвет…</translation>
+    </message>
+    <message>
+        <source>&amp;Ask All Confirmations Again</source>
+        <translation>Снова &amp;запрашивать все подтверждения</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+</context>
+<context>
     <name>Kestrel::KestrelHelpLinks</name>
     <message>
         <source>&amp;User Guide</source>
@@ -136,6 +195,25 @@
     <message>
         <source>Version %1</source>
         <translation>Версия %1</translation>
+    </message>
+</context>
+<context>
+    <name>Kestrel::KestrelWindowMenu</name>
+    <message>
+        <source>&amp;Window</source>
+        <translation>&amp;Окно</translation>
+    </message>
+    <message>
+        <source>&amp;Minimize</source>
+        <translation>&amp;Свернуть</translation>
+    </message>
+    <message>
+        <source>&amp;Zoom</source>
+        <translation>Изменить &amp;масштаб</translation>
+    </message>
+    <message>
+        <source>&amp;Bring All to Front</source>
+        <translation>&amp;Все окна на передний план</translation>
     </message>
 </context>
 <context>

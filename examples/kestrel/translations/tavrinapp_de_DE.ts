@@ -24,6 +24,13 @@
     </message>
 </context>
 <context>
+    <name>Tavrin::App::ConfirmationAlertBox</name>
+    <message>
+        <source>Don&apos;t show this again</source>
+        <translation>Nicht mehr anzeigen</translation>
+    </message>
+</context>
+<context>
     <name>Tavrin::Util::AlertBox</name>
     <message>
         <source>Learn more</source>

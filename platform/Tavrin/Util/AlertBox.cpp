@@ -80,6 +80,19 @@ void InsertGridRow(QGridLayout* grid, int row)
     }
 }
 
+// The grid item that holds the widget, itself or in a row of its own (a subclass may put
+// more beside the buttons); -1 when none does.
+int GridIndexHolding(QGridLayout* grid, QWidget* widget)
+{
+    for (int i = 0; i < grid->count(); ++i) {
+        QLayoutItem* item = grid->itemAt(i);
+        if (item->widget() == widget || (item->layout() && item->layout()->indexOf(widget) >= 0)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 AlertBox::AlertBox(Level level, const QString& title, const QString& text,
@@ -191,7 +204,7 @@ void AlertBox::PlaceLearnMoreLink()
         return;
     }
     auto* buttons = findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly);
-    const int buttonsIndex = buttons ? grid->indexOf(buttons) : -1;
+    const int buttonsIndex = buttons ? GridIndexHolding(grid, buttons) : -1;
     if (buttonsIndex < 0) {
         grid->addWidget(m_learnMoreLabel, grid->rowCount(), 0, 1, grid->columnCount());
         return;

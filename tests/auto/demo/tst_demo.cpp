@@ -123,6 +123,12 @@ TEST(KestrelDemo, RunsUnattendedShootsEveryThemeAndKeepsChoicesAndHistoryAcrossR
         EXPECT_EQ(smoke.report.value("launch type"), "RegularLaunch");
         EXPECT_EQ(smoke.report.value("opened links"), "(none)");
         EXPECT_EQ(smoke.report.value("screenshot"), shot + ".png");
+        // The confirmation box in every theme, the current one's named last.
+        EXPECT_EQ(smoke.report.value("confirmation screenshot"),
+                  shot + "-confirmation-" + smoke.report.value("theme") + ".png");
+        EXPECT_GT(Brightness(shot + "-confirmation-light.png") -
+                      Brightness(shot + "-confirmation-dark.png"),
+                  40);
         const bool light = smoke.report.value("theme") == "light";
         const int other = Brightness(shot + (light ? "-dark.png" : "-light.png"));
         EXPECT_GT(light ? Brightness(shot + ".png") - other : other - Brightness(shot + ".png"),

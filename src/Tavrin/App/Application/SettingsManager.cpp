@@ -278,6 +278,21 @@ QString SettingsManager::GetFileName() const
     return m_store.fileName();
 }
 
+std::vector<std::string> SettingsManager::GetKeys(const std::string& group) const
+{
+    QString prefix = Util::Utf8ToQString(group);
+    if (!prefix.isEmpty() && !prefix.endsWith(QLatin1Char('/'))) {
+        prefix += QLatin1Char('/');
+    }
+    std::vector<std::string> keys;
+    for (const QString& key : m_store.allKeys()) {
+        if (key.startsWith(prefix)) {
+            keys.push_back(Util::QStringToUtf8(key.mid(prefix.size())));
+        }
+    }
+    return keys;
+}
+
 QVariant SettingsManager::GetValue(const std::string& key, const QVariant& defaultValue) const
 {
     // QSettings answers an empty key with an invalid variant; the store answers the default.

@@ -10,6 +10,7 @@
 #include <QVariant>
 
 #include <string>
+#include <vector>
 
 namespace Tavrin {
 namespace App {
@@ -63,6 +64,10 @@ public:
 
     // Where the store keeps its values (a file path on this platform).
     QString GetFileName() const;
+
+    // Every key below the group, relative to it and with its subgroups ("a/b" for
+    // "<group>/a/b"), in the store's order; an empty group lists the whole store.
+    std::vector<std::string> GetKeys(const std::string& group) const;
 
 private:
     QVariant GetValue(const std::string& key, const QVariant& defaultValue) const;

@@ -1,0 +1,306 @@
+// The confirmation box and the colour dialog helper on real store files: which answers are
+// remembered and how, the layout the box builds, broken store contents, and what a second
+// process finds in the store (confirmation_peer).
+#include <Tavrin/App/Application/ConfirmationAlertBox.h>
+#include <Tavrin/App/Application/SettingsManager.h>
+
+#include "TestSupport.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <memory>
+
+using Tavrin::App::ConfirmationAlertBox;
+using Tavrin::App::SettingsManager;
+using Tavrin::Test::AlertBoxAnswerer;
+using Button = QMessageBox::StandardButton;
+
+namespace {
+
+const int kPeerTimeoutMs = 30000;
+const QMessageBox::StandardButtons kYesNoCancel =
+    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+
+std::shared_ptr<SettingsManager> NewStore(const QString& iniText = {})
+{
+    const QString path = Tavrin::Test::NewTempDir("store") + "/store.ini";
+    if (!iniText.isEmpty()) {
+        Tavrin::Test::WriteFile(path, iniText.toUtf8());
+    }
+    return std::make_shared<SettingsManager>(path, QSettings::IniFormat);
+}
+
+struct Outcome
+{
+    bool shown;
+    Button answer;
+};
+
+// Exec on a new box for the id, with the check box as given and `press` pressed if it shows.
+Outcome Ask(const std::shared_ptr<SettingsManager>& store, const QString& id, Button press,
+            bool tick = false, const std::function<void(ConfirmationAlertBox&)>& setUp = {})
+{
+    ConfirmationAlertBox box(store, Tavrin::Util::AlertBox::Question, "Kestrel",
+                             "Delete the project?", kYesNoCancel);
+    box.SetConfirmationId(id);
+    box.SetDontConfirm(tick);
+    if (setUp) {
+        setUp(box);
+    }
+    AlertBoxAnswerer answerer;
+    answerer.answer = press;
+    const Button answer = box.Exec();
+    return {!answerer.boxes.isEmpty(), answer};
+}
+
+// The two keys of an id as the store holds them: "<dont_confirm>|<answer>", "-" for absent.
+QString Stored(const std::shared_ptr<SettingsManager>& store, const QString& id)
+{
+    const std::string key = "confirm/" + id.toStdString();
+    const std::string dontConfirm = key + "_dont_confirm", answer = key + "_answer";
+    return (store->Contains(dontConfirm) ? QString::number(store->GetBool(dontConfirm, false))
+                                         : QString("-")) +
+           '|' + (store->Contains(answer) ? QString::number(store->GetInt(answer, -1)) : "-");
+}
+
+QStringList RunPeer(const QStringList& arguments)
+{
+    QProcess peer;
+    peer.start(CONFIRMATION_PEER_EXECUTABLE, arguments);
+    if (!peer.waitForFinished(kPeerTimeoutMs) || peer.exitStatus() != QProcess::NormalExit) {
+        peer.kill();
+        peer.waitForFinished(kPeerTimeoutMs);
+        return {"(peer failed)"};
+    }
+    return QString(peer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+}  // namespace
+
+// What one ticked (or unticked) answer leaves in the store, and what the next Exec does.
+TEST(ConfirmationAlertBox, RemembersOnlyTheAnswersItMayAndReturnsThemWithoutShowing)
+{
+    struct Case
+    {
+        const char* name;
+        bool tick;
+        Button press;
+        std::function<void(ConfirmationAlertBox&)> setUp;
+        QString stored;  // "<dont_confirm>|<answer>"
+    };
+    const auto rememberOnly = [](QMessageBox::StandardButtons answers) {
+        return [answers](ConfirmationAlertBox& box) { box.SetRememberOnly(answers); };
+    };
+    const Case cases[] = {
+        {"unticked", false, QMessageBox::Yes, {}, "-|-"},
+        {"ticked yes", true, QMessageBox::Yes, {}, "1|16384"},
+        {"ticked no is no rejection", true, QMessageBox::No, {}, "1|65536"},
+        {"ticked cancel rejects", true, QMessageBox::Cancel, {}, "-|-"},
+        {"cancel remembered on reject", true, QMessageBox::Cancel,
+         [](ConfirmationAlertBox& box) { box.SetRememberOnReject(true); }, "1|4194304"},
+        {"no outside remember-only", true, QMessageBox::No, rememberOnly(QMessageBox::Yes), "-|-"},
+        {"yes inside remember-only", true, QMessageBox::Yes,
+         rememberOnly(QMessageBox::Yes | QMessageBox::Ok), "1|16384"},
+        {"forced answer stored", true, QMessageBox::No,
+         [](ConfirmationAlertBox& box) { box.SetForceSaveAnswer(QMessageBox::Ok); }, "1|1024"},
+        {"forced answer needs a tick", false, QMessageBox::No,
+         [](ConfirmationAlertBox& box) { box.SetForceSaveAnswer(QMessageBox::Ok); }, "-|-"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto store = NewStore();
+        const Outcome first = Ask(store, "delete", c.press, c.tick, c.setUp);
+        EXPECT_TRUE(first.shown);
+        EXPECT_EQ(first.answer, c.press);  // a forced answer is stored, not returned
+        EXPECT_EQ(Stored(store, "delete"), c.stored);
+
+        const Outcome next = Ask(store, "delete", QMessageBox::Yes);
+        const bool remembered = c.stored != "-|-";
+        EXPECT_EQ(next.shown, !remembered);
+        EXPECT_EQ(next.answer,
+                  remembered ? Button(c.stored.section('|', 1).toInt()) : QMessageBox::Yes);
+        EXPECT_EQ(Ask(store, "other", QMessageBox::No).answer, QMessageBox::No);
+    }
+}
+
+// A box closed, escaped or destroyed with its parent while it runs leaves no answer behind.
+TEST(ConfirmationAlertBox, NoAnswerIsRememberedWhenTheBoxEndsWithoutOne)
+{
+    const auto store = NewStore();
+    ConfirmationAlertBox closed(store, Tavrin::Util::AlertBox::Question, "", "Leave?",
+                                QMessageBox::Yes | QMessageBox::No);
+    closed.SetConfirmationId("close");
+    closed.SetDontConfirm(true);
+    QTimer::singleShot(0, &closed, [&closed] { closed.done(QDialog::Rejected); });
+    EXPECT_EQ(closed.Exec(), QMessageBox::NoButton);
+    EXPECT_EQ(Stored(store, "close"), "-|-");
+
+    auto* parent = new QWidget;
+    auto* orphan = new ConfirmationAlertBox(store, Tavrin::Util::AlertBox::Question, "", "Leave?",
+                                            QMessageBox::Yes, parent);
+    orphan->SetConfirmationId("orphan");
+    orphan->SetDontConfirm(true);
+    QTimer::singleShot(0, [parent] { delete parent; });  // takes the running box with it
+    EXPECT_EQ(orphan->Exec(), QMessageBox::NoButton);
+    EXPECT_EQ(Stored(store, "orphan"), "-|-");
+}
+
+// The check box stands left of the buttons in their grid cell, also after QMessageBox has
+// rebuilt its layout; Ok and Cancel carry the style hints the style sheets select on.
+TEST(ConfirmationAlertBox, PutsTheCheckBoxBesideTheButtonsAndMarksThemForStyleSheets)
+{
+    ConfirmationAlertBox box(nullptr, Tavrin::Util::AlertBox::Warning, "Kestrel", "Overwrite?",
+                             QMessageBox::Ok | QMessageBox::Cancel);
+    auto* check = box.findChild<QCheckBox*>("dontConfirmCheckBox");
+    ASSERT_NE(check, nullptr);
+    EXPECT_EQ(box.GetConfirmationText(), "Don't show this again");
+    EXPECT_EQ(box.button(QMessageBox::Ok)->property("styleHint"), "activeButton");
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->property("styleHint"), "rejectButton");
+    box.SetWidth(500);
+    box.SetLearnMoreLink("https://kestrel.example/help");
+    for (const char* informative : {"", "The file changed on disk."}) {
+        box.setInformativeText(informative);  // a new layout each time
+        box.show();
+        const auto* buttons = box.findChild<QDialogButtonBox*>();
+        const QRect checkArea = check->geometry();
+        EXPECT_TRUE(check->isVisible()) << informative;
+        EXPECT_LT(checkArea.right(), buttons->geometry().left()) << informative;
+        EXPECT_GT(checkArea.bottom(), buttons->geometry().top()) << informative;
+        EXPECT_LT(box.findChild<QWidget*>("tavrin_alertbox_learnmore")->y(), buttons->y());
+        box.hide();
+    }
+    // With no store the box asks every time.
+    box.SetDontConfirm(true);
+    AlertBoxAnswerer answerer;
+    EXPECT_EQ(box.Exec(), QMessageBox::Ok);
+    EXPECT_EQ(box.Exec(), QMessageBox::Ok);
+    EXPECT_EQ(answerer.boxes.size(), 2);
+}
+
+// Store contents written by hand: what the next Exec makes of them.
+TEST(ConfirmationAlertBox, ReadsBrokenStoreValuesTheWayTheStoreConvertsThem)
+{
+    const struct
+    {
+        const char* ini;
+        bool shown;
+        Button answer;
+    } cases[] = {
+        {"[confirm]\nq_dont_confirm=true\nq_answer=65536\n", false, QMessageBox::No},
+        {"[confirm]\nq_dont_confirm=true\nq_answer=Yes please\n", false, QMessageBox::NoButton},
+        {"[confirm]\nq_dont_confirm=garbage\n", false, QMessageBox::NoButton},
+        {"[confirm]\nq_dont_confirm=false\nq_answer=65536\n", true, QMessageBox::Yes},
+        {"[confirm]\nq_dont_confirm=0\nq_answer=65536\n", true, QMessageBox::Yes},
+        {"[confirm]\nq_dont_confirm=@ByteArray(\\0\\x1)\n", false, QMessageBox::NoButton},
+        {"[confirm]\nq_answer=16384\n", true, QMessageBox::Yes},
+    };
+    for (const auto& c : cases) {
+        const auto store = NewStore(c.ini);
+        const Outcome outcome = Ask(store, "q", QMessageBox::Yes);
+        EXPECT_EQ(outcome.shown, c.shown) << c.ini;
+        EXPECT_EQ(outcome.answer, c.answer) << c.ini;
+    }
+}
+
+// Reset asks one question again, ResetAll every question of the store; answers stay.
+TEST(ConfirmationAlertBox, ResetAndResetAllAskAgainButKeepTheAnswers)
+{
+    const auto store = NewStore();
+    const QString ids[] = {"delete", "nested/path", "Удалить «проект»", ""};
+    for (const QString& id : ids) {
+        Ask(store, id, QMessageBox::No, true);
+    }
+    ConfirmationAlertBox one(store, Tavrin::Util::AlertBox::Question, "", "", kYesNoCancel);
+    one.SetConfirmationId("delete");
+    one.Reset();
+    EXPECT_EQ(Stored(store, "delete"), "0|65536");
+    EXPECT_FALSE(Ask(store, "nested/path", QMessageBox::Yes).shown);
+
+    store->SetString("confirm_elsewhere/x_dont_confirm", "true");  // not below "confirm/"
+    store->SetString("confirm/note", "kept");
+    EXPECT_TRUE(ConfirmationAlertBox::ResetAll(store));
+    for (const QString& id : ids) {
+        EXPECT_EQ(Stored(store, id), "0|65536") << id.toStdString();
+        EXPECT_TRUE(Ask(store, id, QMessageBox::Yes).shown) << id.toStdString();
+    }
+    EXPECT_TRUE(store->GetBool("confirm_elsewhere/x_dont_confirm", false));
+    EXPECT_EQ(store->GetString("confirm/note", ""), "kept");
+    EXPECT_FALSE(ConfirmationAlertBox::ResetAll(nullptr));
+}
+
+// Successive runs of a product on one store file: a remembered answer (under a non-ASCII id)
+// comes back in the next process without a box; a ticked Cancel leaves nothing in the file.
+TEST(ConfirmationAlertBox, RemembersAnAnswerAcrossProcessesOnOneStoreFile)
+{
+    const QString store = Tavrin::Test::NewTempDir("peer") + "/store.ini";
+    const QString id = "Löschen 項目";
+    const QStringList runs[][2] = {
+        {{id, "Yes", "1"}, {"shown 16384"}},
+        {{id, "No", "0"}, {"remembered 16384"}},
+        {{"cancel", "Cancel", "1"}, {"shown 4194304"}},
+    };
+    for (const auto& run : runs) {
+        EXPECT_EQ(RunPeer(QStringList{"ask", store} + run[0]), run[1])
+            << run[0].join(' ').toStdString();
+    }
+    QSettings file(store, QSettings::IniFormat);
+    EXPECT_EQ(file.value("confirm/" + id + "_answer").toInt(), QMessageBox::Yes);
+    EXPECT_TRUE(file.value("confirm/" + id + "_dont_confirm").toBool());
+    EXPECT_FALSE(file.contains("confirm/cancel_dont_confirm"));
+}
+
+// The custom colours of the colour dialog across processes: saved by one, loaded by the next;
+// broken entries load as Qt makes them (black) and leave the other slots alone.
+TEST(ColorDialogHelper, CustomColoursSurviveTheProcessAndBrokenEntriesStayLocal)
+{
+    const QString key = "Tavrin::App::ColorDialogHelper/";
+    const QString store = Tavrin::Test::NewTempDir("colours") + "/store.ini";
+    QStringList row;
+    for (int i = 0; i < 16; ++i) {
+        row << QColor::fromHsv(i * 22, 200, 180).name();
+    }
+    // Nothing saved changes nothing; what is saved replaces the whole group.
+    QSettings(store, QSettings::IniFormat).setValue(key + "Color40", "#123456");
+    EXPECT_EQ(RunPeer(QStringList{"colours", store} + row),
+              QStringList(QString("#ffffff ").repeated(16).trimmed()));
+    EXPECT_FALSE(QSettings(store, QSettings::IniFormat).contains(key + "Color40"));
+    // The next process finds them; alpha is not kept.
+    EXPECT_EQ(RunPeer({"colours", store, "#80102030"}), QStringList(row.join(' ')));
+    QSettings saved(store, QSettings::IniFormat);
+    EXPECT_EQ(saved.value(key + "ColorsCount").toInt(), 16);
+    EXPECT_EQ(saved.value(key + "Color0").toString(), "#102030");
+    EXPECT_EQ(saved.value(key + "Color15").toString(), row[15]);
+
+    const struct
+    {
+        const char* entries;
+        QString loaded;  // the first four slots
+    } cases[] = {
+        {"ColorsCount=3\nColor0=#123456\nColor1=not a colour\nColor3=#abcdef\n",
+         "#123456 #000000 #000000 #ffffff"},
+        {"ColorsCount=2147483647\nColor0=#123456\nColor3=#abcdef\n",
+         "#123456 #000000 #000000 #abcdef"},
+        {"ColorsCount=lots\nColor0=#123456\n", "#ffffff #ffffff #ffffff #ffffff"},
+        {"ColorsCount=-4\nColor0=#123456\n", "#ffffff #ffffff #ffffff #ffffff"},
+    };
+    QStringList stores;
+    for (const auto& c : cases) {
+        stores << Tavrin::Test::NewTempDir("colours") + "/store.ini";
+        Tavrin::Test::WriteFile(
+            stores.last(), QByteArray("[Tavrin%3A%3AApp%3A%3AColorDialogHelper]\n") + c.entries);
+    }
+    const QStringList loaded = RunPeer(QStringList{"colours"} + stores);
+    ASSERT_EQ(loaded.size(), int(std::size(cases)));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(loaded[i].section(' ', 0, 3), cases[i].loaded) << cases[i].entries;
+        EXPECT_EQ(loaded[i].count(' '), 15) << cases[i].entries;
+    }
+}
