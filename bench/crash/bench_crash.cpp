@@ -88,7 +88,7 @@ bool WriteSessionFile(const QString& path, const QStringList& pids)
 // Median construction time of a tracker that finds `stale` dead entries.
 double TrackerConstructionMs(int stale, int rounds)
 {
-    const QString path = Tavrin::App::CrashTracker::SessionFilePath();
+    const QString path = Tavrin::App::CrashTracker().SessionFilePath();  // the file trackers use
     const QStringList pids = DeadPids(stale);
     std::vector<double> samples;
     for (int round = 0; round < rounds; ++round) {
