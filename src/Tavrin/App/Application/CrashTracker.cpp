@@ -162,7 +162,7 @@ void CrashTracker::StartSession()
     CollectAndRecord(file);
 }
 
-void CrashTracker::CollectAndRecord(SessionFile& file)
+void CrashTracker::CollectAndRecord(const SessionFile& file)
 {
     const QString ownKey = ThisProcessKey();
     const QString program = QFileInfo(QCoreApplication::applicationFilePath()).baseName();
@@ -175,7 +175,9 @@ void CrashTracker::CollectAndRecord(SessionFile& file)
         if (entry.key == ownKey && LiveSessions::Instance().Contains(id)) {
             continue;  // another tracker of this process: ours takes the process's entry
         }
-        if (entry.key != ownKey && Util::IsProcessRunningProgram(pid, program)) {
+        // Without a program name of our own no entry can be told apart from a live one.
+        if (entry.key != ownKey &&
+            (program.isEmpty() || Util::IsProcessRunningProgram(pid, program))) {
             kept.push_back({entry.key, QString::fromStdString(id)});
         } else {
             crashed.push_back(id);

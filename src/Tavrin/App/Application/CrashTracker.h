@@ -74,7 +74,7 @@ public:
 
 private:
     void StartSession();
-    void CollectAndRecord(SessionFile& file);
+    void CollectAndRecord(const SessionFile& file);
 
     QString m_filePath;
     std::string m_sessionId;

@@ -145,8 +145,15 @@ bool SessionFile::Write(const std::vector<Entry>& entries) const
         content += entry.key.toUtf8() + '=' + entry.sessionId.toUtf8() + '\n';
     }
     QSaveFile file(m_path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() &&
-           file.commit();
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
+        !file.commit()) {
+        return false;
+    }
+    // Earlier builds wrote through Qt's settings, which guard their writes with this lock
+    // file, and under this same mutex: one found now was left by a killed instance, and would
+    // hold those builds up for 30 s.
+    QFile::remove(m_path + QStringLiteral(".lock"));
+    return true;
 }
 
 }  // namespace App

@@ -15,7 +15,8 @@ namespace App {
 // It is read and rewritten whole, and only while the lock is held, so that no update of
 // another instance is lost between our read and our write. The file is replaced atomically
 // (a new file renamed over it) and needs no lock file of its own: an instance killed at any
-// moment leaves either the old or the new content, and nothing that holds up the others.
+// moment leaves either the old or the new content, and nothing that holds up the others. A
+// write also removes the lock file that Qt's settings left beside it, if any.
 //
 // Reading accepts what Qt's INI settings write and survives any damage: lines without "=" or
 // with an empty key are skipped; keys of other groups than [General] read as "<group>/<key>";
