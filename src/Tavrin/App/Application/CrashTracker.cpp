@@ -39,9 +39,10 @@ QString VersionFolder()
            QLatin1Char('.') + QLatin1String(kVersionRest);
 }
 
-// How long a tracker waits for another instance's update of the shared file. Updates take
-// milliseconds; a lock held longer belongs to an instance that is stopped or hangs.
-constexpr int kFileLockWaitMs = 1500;
+// How long a tracker waits for other instances' updates of the shared file. An update takes
+// about a millisecond; this leaves room for twenty instances starting together on a machine
+// under heavy load. A lock held longer belongs to an instance that is stopped or hangs.
+constexpr int kFileLockWaitMs = 3000;
 
 QString ThisProcessKey()
 {

@@ -32,7 +32,7 @@ class SessionFile;
 // detects nothing later.
 //
 // Instances update the file one at a time. When another instance keeps it busy for more than
-// a second and a half (one stopped while it updates), this start neither collects nor records
+// three seconds (one stopped while it updates), this start neither collects nor records
 // anything, with a warning: the entries stay for the next start, and no crashed run is ever
 // reported twice. A damaged file is read as far as it goes: every entry that is not a live
 // instance's counts as a crashed session, reported with UNREADABLE_SESSION_ID when its value is

@@ -5,10 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QHash>
+#include <QTemporaryFile>
 #include <QTextCodec>
 
 #include <string>
+#include <utility>
+
+#include <cstdio>
 
 namespace Tavrin {
 namespace App {
@@ -80,16 +84,26 @@ bool ReadGroupHeader(const QByteArray& line, QString* prefix)
     return true;
 }
 
-void Store(std::vector<SessionFile::Entry>* entries, SessionFile::Entry entry)
+// Entries in file order; a key met again takes its new value in place.
+class EntryList
 {
-    for (SessionFile::Entry& existing : *entries) {
-        if (existing.key == entry.key) {
-            existing.sessionId = entry.sessionId;
+public:
+    void Store(SessionFile::Entry entry)
+    {
+        const auto known = m_index.constFind(entry.key);
+        if (known != m_index.cend()) {
+            m_entries[*known].sessionId = entry.sessionId;
             return;
         }
+        m_index.insert(entry.key, m_entries.size());
+        m_entries.push_back(std::move(entry));
     }
-    entries->push_back(std::move(entry));
-}
+    std::vector<SessionFile::Entry> Take() { return std::move(m_entries); }
+
+private:
+    std::vector<SessionFile::Entry> m_entries;
+    QHash<QString, std::size_t> m_index;
+};
 
 }  // namespace
 
@@ -111,10 +125,10 @@ bool SessionFile::Lock(int timeoutMs)
 
 std::vector<SessionFile::Entry> SessionFile::Read() const
 {
-    std::vector<Entry> entries;
+    EntryList entries;
     QFile file(m_path);
     if (m_path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-        return entries;
+        return {};
     }
     QString prefix;
     for (const QByteArray& rawLine : file.read(kMaxFileSize).split('\n')) {
@@ -127,9 +141,9 @@ std::vector<SessionFile::Entry> SessionFile::Read() const
         if (equals < 0 || key.isEmpty()) {
             continue;  // damaged: not even a key to go by
         }
-        Store(&entries, {prefix + key, SessionIdOf(line.mid(equals + 1))});
+        entries.Store({prefix + key, SessionIdOf(line.mid(equals + 1))});
     }
-    return entries;
+    return entries.Take();
 }
 
 bool SessionFile::Write(const std::vector<Entry>& entries) const
@@ -144,11 +158,16 @@ bool SessionFile::Write(const std::vector<Entry>& entries) const
     for (const Entry& entry : entries) {
         content += entry.key.toUtf8() + '=' + entry.sessionId.toUtf8() + '\n';
     }
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
-        !file.commit()) {
+    // A new file renamed over the old one. No fsync, which would keep the other instances
+    // waiting at every start and quit: a killed process loses nothing the kernel holds, and
+    // ext4 flushes a file that replaces another by rename before it commits the rename.
+    QTemporaryFile file(m_path + QStringLiteral(".XXXXXX"));
+    if (!file.open() || file.write(content) != content.size() || !file.flush() ||
+        ::rename(QFile::encodeName(file.fileName()).constData(),
+                 QFile::encodeName(m_path).constData()) != 0) {
         return false;
     }
+    file.setAutoRemove(false);  // it is the session file now
     // Earlier builds wrote through Qt's settings, which guard their writes with this lock
     // file, and under this same mutex: one found now was left by a killed instance, and would
     // hold those builds up for 30 s.
