@@ -16,7 +16,7 @@ namespace {
 
 using namespace CrashTest;
 
-constexpr int kRounds = 10;
+constexpr int kRounds = CRASH_STRESS_ROUNDS;
 constexpr int kInstances = 20;
 constexpr int kKilledWhileStarting = 3;
 
