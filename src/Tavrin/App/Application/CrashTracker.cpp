@@ -191,14 +191,16 @@ void CrashTracker::CollectAndRecord(const SessionFile& file)
         return;
     }
     m_crashedSessions = std::move(crashed);
+    m_recorded = true;
 }
 
 void CrashTracker::StopSession()
 {
-    SessionFile file(m_filePath);
-    if (m_filePath.isEmpty()) {
-        return;
+    if (!m_recorded) {
+        return;  // never recorded, or stopped or cleared already
     }
+    m_recorded = false;
+    SessionFile file(m_filePath);
     if (!file.Lock(kFileLockWaitMs)) {
         // Left behind, the entry would be reported as a crash by the next start.
         LOG(WARNING) << "Another instance keeps " << m_filePath.toStdString()
@@ -234,6 +236,7 @@ std::string CrashTracker::SessionId() const
 void CrashTracker::ClearHistory()
 {
     m_crashedSessions.clear();
+    m_recorded = false;
     SessionFile file(m_filePath);
     if (m_filePath.isEmpty()) {
         return;

@@ -79,6 +79,7 @@ private:
     QString m_filePath;
     std::string m_sessionId;
     std::deque<std::string> m_crashedSessions;
+    bool m_recorded = false;  // this session's entry is in the file
 };
 
 }  // namespace App
