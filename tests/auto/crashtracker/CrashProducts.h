@@ -49,9 +49,9 @@ inline QString ProductFile(const QString& application)
 // A product process with a tracker, and its report; killed and reaped when it goes.
 struct Product
 {
-    explicit Product(const QStringList& arguments,
-                     const QString& program = CRASH_PRODUCT_EXECUTABLE,
-                     const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+    explicit Product(
+        const QStringList& arguments, const QString& program = CRASH_PRODUCT_EXECUTABLE,
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
     {
         process.setProcessEnvironment(environment);
         process.start(program, arguments);

@@ -54,21 +54,22 @@ TEST(CrashTracker, CollectsEveryDeadEntryOnceRecordsItselfClearsOnRequestAndSurv
     }
 
     QCoreApplication::setOrganizationName("Tavrin Test");
-    const QString file = share + "Tavrin Test/damaged/Tavrin/clipcrafter 14.5.0/tst_crashtracker.ini";
+    const QString file =
+        share + "Tavrin Test/damaged/Tavrin/clipcrafter 14.5.0/tst_crashtracker.ini";
     const QByteArray ownPid = QByteArray::number(QCoreApplication::applicationPid());
     const QByteArray huge(1 << 20, 'h'), noise = QByteArray::fromHex("00ff0a3d5b5d225ce2800d3b23");
     ASSERT_TRUE(Tavrin::Test::WriteFile(
         file, noise.repeated(300) + "\n[General]\nnot-a-pid=words\n-5=negative\n" +
-                  "99999999999999999999999=overflow\n[broken\n4294967296=beyond\n4194304=" +
-                  huge + "\nlist=a, b\n=nameless\n4194305=@Invalid()\n\x01\x02 garbage\n" +
+                  "99999999999999999999999=overflow\n[broken\n4294967296=beyond\n4194304=" + huge +
+                  "\nlist=a, b\n=nameless\n4194305=@Invalid()\n\x01\x02 garbage\n" +
                   "4194306=\"quoted-id\"\n4194307=@ByteArray(bytes-id)\n4194308=\xff\xfe\n" +
                   ownPid + "=190101-000000-333333\n[Group]\n7=grouped\n"));
     {
         CrashTracker tracker;
         EXPECT_EQ(Sorted(tracker.BadSessionsList()),
                   QStringList({kUnreadable, kUnreadable, kUnreadable, kUnreadable,
-                               "190101-000000-333333", "beyond", "bytes-id", "grouped",
-                               "negative", "overflow", "quoted-id", "words"}));
+                               "190101-000000-333333", "beyond", "bytes-id", "grouped", "negative",
+                               "overflow", "quoted-id", "words"}));
         EXPECT_EQ(tracker.SessionFilePath(), file);
         const QString own = ownPid + "=" + tracker.SessionId().c_str();
         EXPECT_EQ(Entries(file), QStringList(own));

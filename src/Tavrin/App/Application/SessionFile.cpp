@@ -43,8 +43,8 @@ bool IsSessionIdCharacter(QChar c)
 QString DecodeUtf8(const QByteArray& bytes)
 {
     QTextCodec::ConverterState state;
-    const QString text = QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), bytes.size(),
-                                                                  &state);
+    const QString text =
+        QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), bytes.size(), &state);
     return state.invalidChars == 0 ? text : QString();
 }
 
@@ -53,7 +53,8 @@ QString DecodeUtf8(const QByteArray& bytes)
 QString SessionIdOf(const QByteArray& rawValue)
 {
     QString value = DecodeUtf8(rawValue.trimmed());
-    if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"'))) {
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) &&
+        value.endsWith(QLatin1Char('"'))) {
         value = value.mid(1, value.size() - 2);
     }
     for (const char* marker : {"@String(", "@ByteArray("}) {
