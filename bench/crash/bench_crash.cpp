@@ -7,7 +7,10 @@
 //   -delete` on an identical tree, for a tree half expired and one fully expired;
 //   target: ours / find <= 1.0 (medians; find's time includes starting it).
 // Everything happens in a scratch directory (XDG_DATA_HOME and TMPDIR point there).
-//   bench_crash [rounds]        rounds per measurement, 1..1000, default 7
+//   bench_crash [rounds [tracker]]   rounds per measurement, 1..1000, default 7; with
+//                                    "tracker", the construction only
+// The construction is shown beside the same file work done through QSettings (no process
+// checks), as the tracker once did it.
 #include <Tavrin/App/Application/ApplicationRestarter.h>
 #include <Tavrin/App/Application/CrashTracker.h>
 
@@ -17,6 +20,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSet>
+#include <QSettings>
 
 #include <glog/logging.h>
 
@@ -88,7 +92,7 @@ bool WriteSessionFile(const QString& path, const QStringList& pids)
 // Median construction time of a tracker that finds `stale` dead entries.
 double TrackerConstructionMs(int stale, int rounds)
 {
-    const QString path = Tavrin::App::CrashTracker::SessionFilePath();
+    const QString path = Tavrin::App::CrashTracker().SessionFilePath();  // the file trackers use
     const QStringList pids = DeadPids(stale);
     std::vector<double> samples;
     for (int round = 0; round < rounds; ++round) {
@@ -106,6 +110,31 @@ double TrackerConstructionMs(int stale, int rounds)
             std::exit(1);
         }
     }
+    return Median(samples);
+}
+
+// The same file work done through Qt's settings, as the tracker once did it: read the entries,
+// remove them, add one and write the file (which Qt guards with a lock file and flushes).
+// No process checks: only the file handling is compared.
+double QSettingsTwinMs(int stale, int rounds)
+{
+    const QString path = Tavrin::App::CrashTracker().SessionFilePath();
+    const QStringList pids = DeadPids(stale);
+    std::vector<double> samples;
+    for (int round = 0; round < rounds; ++round) {
+        WriteSessionFile(path, pids);
+        samples.push_back(MillisecondsOf([&] {
+            QSettings settings(path, QSettings::IniFormat);
+            for (const QString& key : settings.allKeys()) {
+                settings.value(key).toString();
+                settings.remove(key);
+            }
+            settings.setValue(QString::number(QCoreApplication::applicationPid()),
+                              QStringLiteral("261204-121949-117345"));
+            settings.sync();
+        }));
+    }
+    QFile::remove(path);
     return Median(samples);
 }
 
@@ -217,8 +246,9 @@ int RoundsFrom(int argc, char** argv)
         return kDefaultRounds;
     }
     const int rounds = std::atoi(argv[1]);
-    if (rounds < 1 || rounds > kMaxRounds) {
-        std::fprintf(stderr, "usage: bench_crash [rounds 1..%d]\n", kMaxRounds);
+    const bool knownMode = argc < 3 || std::string(argv[2]) == "tracker";
+    if (rounds < 1 || rounds > kMaxRounds || !knownMode) {
+        std::fprintf(stderr, "usage: bench_crash [rounds 1..%d [tracker]]\n", kMaxRounds);
         std::exit(64);
     }
     return rounds;
@@ -255,11 +285,20 @@ int main(int argc, char** argv)
     const double empty = TrackerConstructionMs(0, rounds);
     const double stale = TrackerConstructionMs(kStaleEntries, rounds);
     const double added = stale - empty;
-    std::printf("CrashTracker construction, median of %d\n", rounds);
-    std::printf("  empty session file          %8.3f ms\n", empty);
-    std::printf("  %d stale entries          %8.3f ms\n", kStaleEntries, stale);
+    const double twinEmpty = QSettingsTwinMs(0, rounds);
+    const double twinStale = QSettingsTwinMs(kStaleEntries, rounds);
+    std::printf("CrashTracker construction, median of %d          tracker   QSettings twin\n",
+                rounds);
+    std::printf("  empty session file                      %8.3f ms   %8.3f ms\n", empty,
+                twinEmpty);
+    std::printf("  %d stale entries                      %8.3f ms   %8.3f ms\n", kStaleEntries,
+                stale, twinStale);
     std::printf("  added by the stale entries  %8.3f ms   target < %.0f ms: %s\n", added,
                 kAddedStartupTargetMs, Verdict(added < kAddedStartupTargetMs));
+    if (argc > 2) {  // "tracker": the construction only
+        QDir(root).removeRecursively();
+        return 0;
+    }
 
     bool sweepsMet = true;
     std::printf("\nSweep of %d files (%d directories), median of %d\n",

@@ -88,5 +88,20 @@ bool IsProcessRunning(unsigned long pid, const QString& executable)
     return target.endsWith(kDeletedSuffix) && target.chopped(kDeletedSuffix.size()) == wanted;
 }
 
+bool IsProcessRunningProgram(unsigned long pid, const QString& baseName)
+{
+    if (pid == 0 || pid > static_cast<unsigned long>(INT_MAX) || baseName.isEmpty()) {
+        return false;
+    }
+    QString target = ReadExecutableLink(pid);
+    if (target.isEmpty() || HasExited(pid)) {
+        return false;
+    }
+    if (target.endsWith(kDeletedSuffix)) {
+        target.chop(kDeletedSuffix.size());
+    }
+    return QFileInfo(target).baseName() == baseName;
+}
+
 }  // namespace Util
 }  // namespace Tavrin

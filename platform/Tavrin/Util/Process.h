@@ -14,5 +14,11 @@ namespace Util {
 // False for pid 0, for a process we may not inspect (another user's), and for an empty path.
 TAVRIN_APP_EXPORT bool IsProcessRunning(unsigned long pid, const QString& executable);
 
+// True when the process `pid` exists, has not exited and runs a program file whose base name
+// (its file name up to the first dot) is `baseName`, from whatever directory: a copy of a
+// program elsewhere counts, and so does a program file deleted or replaced since it started.
+// False for pid 0, for a process we may not inspect (another user's), and for an empty name.
+TAVRIN_APP_EXPORT bool IsProcessRunningProgram(unsigned long pid, const QString& baseName);
+
 }  // namespace Util
 }  // namespace Tavrin

@@ -16,11 +16,14 @@
 #include <QMouseEvent>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimerEvent>
 
 #include <glog/logging.h>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using Tavrin::App::Application;
 using Tavrin::App::SettingsManager;
@@ -60,9 +63,14 @@ public:
     }
     boost::optional<LaunchType> launchType;
     bool allowQuit = true;
+    std::function<void()> onQuitAsked = [] {};
 
 private:
-    bool TryToQuitImpl() override { return allowQuit ? (quit(), true) : false; }
+    bool TryToQuitImpl() override
+    {
+        onQuitAsked();
+        return allowQuit ? (quit(), true) : false;
+    }
 };
 
 std::shared_ptr<SettingsManager> NewStore(const char* name)
@@ -239,23 +247,39 @@ TEST(TemporaryFiles, DirectoryBelowTheSystemOneAndNamesThatWouldLeaveItRefused)
 }
 
 // The restarted product is the helper, which writes its pid and then its arguments to a file.
+// Whoever calls the restart, the crash history is cleared before the application is asked to
+// quit, and stays cleared when it refuses.
 TEST(Restart, AsksOnlyInInteractiveModeThenClearsTheHistoryQuitsAndStartsWithTheArguments)
 {
+    QString sessionFile;
+    {
+        ProductApplication first;  // the session file of this executable's application object
+        sessionFile = QStandardPaths::writableLocation(QStandardPaths::DataLocation) +
+                      "/Tavrin/clipcrafter 14.5.0/tst_application.ini";
+    }
+    ASSERT_TRUE(WriteFile(sessionFile, "[General]\n4194304=190101-000000-888888\n"));
     ProductApplication app;
+    const QString ownEntry = QString::number(QCoreApplication::applicationPid()) + "=";
+    const auto history = [&] {
+        const bool recorded = !ReadLines(sessionFile).filter(ownEntry).isEmpty();
+        return QString(app.HasUnreportedCrash() || recorded ? "kept" : "cleared");
+    };
+    ASSERT_EQ(history(), "kept");
     const QString dir = NewTempDir("with space");
-    AlertBoxAnswerer box;  // notes the questions, and the history cleared
+    AlertBoxAnswerer box;  // notes the questions, and the state of the history at the quit
     box.answer = QMessageBox::Cancel;
+    app.onQuitAsked = [&] { box.boxes << history(); };
     using namespace Tavrin::Enums;
     const auto restart = [&](WorkingMode mode, const QString& file, const QString& arguments) {
         Tavrin::App::RestartApplication(
-            mode, QPixmap(), "write-args \"" + dir + file + "\" " + arguments,
-            [&] { box.boxes << (app.IsQuitting() ? "cleared late" : "cleared"); },
-            HelperExecutable());
+            mode, QPixmap(), "write-args \"" + dir + file + "\" " + arguments, HelperExecutable());
     };
     restart(Interactive, "/cancelled", "");
+    EXPECT_EQ(history(), "kept");
     app.allowQuit = false;  // a refused quit: history cleared, nothing started
     restart(static_cast<WorkingMode>(2), "/refused", "");
     EXPECT_FALSE(app.IsQuitting());
+    EXPECT_EQ(history(), "cleared");
 
     app.allowQuit = true;
     box.answer = QMessageBox::Ok;

@@ -1,14 +1,14 @@
 // The crash tracker, in this process against real session files and across real product
-// processes (crash_product) that exit, abort, get killed or run side by side.
+// processes (crash_product) that exit, abort, get killed, run side by side or from copies.
 #include <Tavrin/App/Application/CrashTracker.h>
 #include <Tavrin/Core/ScopedFunctionCall.h>
 
-#include "TestSupport.h"
+#include "CrashProducts.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -19,22 +19,25 @@
 namespace {
 
 using Tavrin::App::CrashTracker;
+using namespace CrashTest;
 
-const int kWaitMs = 30000;
+const char* const kUnreadable = CrashTracker::UNREADABLE_SESSION_ID;
 
-// The "key=value" lines of a session file, sorted.
-QStringList Entries(const QString& path)
+QStringList Sorted(const std::deque<std::string>& ids)
 {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    QStringList entries = QString(file.readAll()).split('\n').filter("=");
-    entries.sort();
-    return entries;
+    QStringList list;
+    for (const std::string& id : ids) {
+        list << QString::fromStdString(id);
+    }
+    list.sort();
+    return list;
 }
 
 // Bad data directories leave the tracker working in memory. A damaged file is read as far as it
-// goes: every entry that is not a live instance's is a crashed session, collected once, and the
-// first write leaves only well-formed entries.
+// goes: every entry that is not a live instance's is a crashed session, collected once (with a
+// placeholder id when its value is none), and the first write leaves only well-formed entries.
+// An entry under this very process id is an earlier run's. The file stays the one the tracker
+// was constructed with, whatever names the application takes later.
 TEST(CrashTracker, CollectsEveryDeadEntryOnceRecordsItselfClearsOnRequestAndSurvivesBadFiles)
 {
     QCoreApplication::setApplicationName("damaged");
@@ -47,81 +50,46 @@ TEST(CrashTracker, CollectsEveryDeadEntryOnceRecordsItselfClearsOnRequestAndSurv
         EXPECT_FALSE(tracker.SessionId().empty() || tracker.HasUnreportedCrash());
         tracker.StopSession();
         tracker.ClearHistory();
-        EXPECT_FALSE(QFileInfo::exists(CrashTracker::SessionFilePath()));
+        EXPECT_FALSE(QFileInfo::exists(tracker.SessionFilePath()));
     }
 
     QCoreApplication::setOrganizationName("Tavrin Test");
-    const QString file = CrashTracker::SessionFilePath();
-    const QString ownPid = QString::number(QCoreApplication::applicationPid()) + "=";
+    const QString file =
+        share + "Tavrin Test/damaged/Tavrin/clipcrafter 14.5.0/tst_crashtracker.ini";
+    const QByteArray ownPid = QByteArray::number(QCoreApplication::applicationPid());
     const QByteArray huge(1 << 20, 'h'), noise = QByteArray::fromHex("00ff0a3d5b5d225ce2800d3b23");
     ASSERT_TRUE(Tavrin::Test::WriteFile(
         file, noise.repeated(300) + "\n[General]\nnot-a-pid=words\n-5=negative\n" +
-                  "99999999999999999999999=overflow\n4294967296=beyond\n4194304=" + huge +
-                  "\nlist=a, b\n=nameless\n[Group]\n7=grouped\n"));
+                  "99999999999999999999999=overflow\n[broken\n4294967296=beyond\n4194304=" + huge +
+                  "\nlist=a, b\n=nameless\n4194305=@Invalid()\n\x01\x02 garbage\n" +
+                  "4194306=\"quoted-id\"\n4194307=@ByteArray(bytes-id)\n4194308=\xff\xfe\n" +
+                  ownPid + "=190101-000000-333333\n[Group]\n7=grouped\n"));
     {
         CrashTracker tracker;
-        const std::deque<std::string> crashed = tracker.BadSessionsList();
-        for (const std::string& value :
-             std::vector<std::string>{"words", "negative", "overflow", "beyond", "a, b", "grouped",
-                                      huge.toStdString()}) {
-            EXPECT_NE(std::find(crashed.begin(), crashed.end(), value), crashed.end())
-                << value.substr(0, 20);
-        }
-        EXPECT_EQ(Entries(file), QStringList(ownPid + tracker.SessionId().c_str()));
+        EXPECT_EQ(Sorted(tracker.BadSessionsList()),
+                  QStringList({kUnreadable, kUnreadable, kUnreadable, kUnreadable,
+                               "190101-000000-333333", "beyond", "bytes-id", "grouped", "negative",
+                               "overflow", "quoted-id", "words"}));
+        EXPECT_EQ(tracker.SessionFilePath(), file);
+        const QString own = ownPid + "=" + tracker.SessionId().c_str();
+        EXPECT_EQ(Entries(file), QStringList(own));
+        EXPECT_TRUE(IsWellFormed(file));
+
+        // A second tracker of this process takes the process's entry over, and reports nothing.
+        auto second = std::make_unique<CrashTracker>();
+        EXPECT_FALSE(second->HasUnreportedCrash());
+        second.reset();
+        QCoreApplication::setApplicationName("renamed");
+        EXPECT_EQ(tracker.SessionFilePath(), file);
         tracker.StopSession();  // written at once
         EXPECT_EQ(Entries(file), QStringList());
     }
+    QCoreApplication::setApplicationName("damaged");
     CrashTracker next;
     EXPECT_FALSE(next.HasUnreportedCrash());
-    EXPECT_EQ(Entries(file), QStringList(ownPid + next.SessionId().c_str()));
-    next.ClearHistory();
-    QCoreApplication::processEvents();  // the settings flush
+    EXPECT_EQ(Entries(file), QStringList(ownPid + "=" + next.SessionId().c_str()));
+    next.ClearHistory();  // written at once too
     EXPECT_EQ(Entries(file), QStringList());
-}
-
-// A product process with a tracker, and its report; killed and reaped when it goes.
-struct Product
-{
-    explicit Product(const QStringList& arguments)
-    {
-        process.start(CRASH_PRODUCT_EXECUTABLE, arguments);
-    }
-    ~Product()
-    {
-        process.kill();
-        process.waitForFinished(kWaitMs);
-    }
-    // Reads the report; false when it does not come in time.
-    bool Ready()
-    {
-        const QDeadlineTimer deadline(kWaitMs);
-        while (!process.canReadLine() && process.waitForReadyRead(deadline.remainingTime())) {
-        }
-        const QStringList words = QString(process.readLine()).trimmed().split(' ');
-        session = words.value(1);
-        crashed = words.mid(2);
-        crashed.sort();
-        return words.value(0) == "ready";
-    }
-    QString Entry() const { return QString::number(process.processId()) + "=" + session; }
-
-    QProcess process;
-    QString session;
-    QStringList crashed;
-};
-
-QString ProductFile(const QString& application)
-{
-    return Tavrin::Test::SandboxDir() + "/home/.local/share/Tavrin Test/" + application +
-           "/Tavrin/clipcrafter 14.5.0/crash_product.ini";
-}
-
-// The crashed sessions that a product started now reports, sorted.
-QStringList NextStartReports(const QString& application)
-{
-    Product run({application, "exit"});
-    EXPECT_TRUE(run.Ready() && run.process.waitForFinished(kWaitMs) && run.process.exitCode() == 0);
-    return run.crashed;
 }
 
 // A normal end leaves nothing and is never reported; killed and aborted runs are reported once,
@@ -164,6 +132,133 @@ TEST(CrashTrackerProcesses, OfEightInstancesExactlyTheKilledOnesAndAnAbortedOneA
     EXPECT_EQ(NextStartReports("eight"), QStringList{aborted.session});
     EXPECT_EQ(NextStartReports("eight"), QStringList());
     EXPECT_EQ(Entries(ProductFile("eight")), live);
+}
+
+// An instance killed inside Qt's own settings write leaves an empty "<file>.lock" that Qt
+// takes as live for 30 s. It must hold up nobody, and instances starting together must still
+// collect a dead session exactly once. (On an idle machine all five are up within half a
+// second; the bound leaves room for a loaded one and still tells a 30 s wait apart.)
+TEST(CrashTrackerProcesses, FiveStartsBesideAStaleQtLockFileAreQuickAndReportTheDeadSessionOnce)
+{
+    const int kStartBoundMs = 10000;
+    const QString file = ProductFile("five");
+    ASSERT_TRUE(Tavrin::Test::WriteFile(file, "[General]\n4194304=190101-000000-555555\n") &&
+                Tavrin::Test::WriteFile(file + ".lock", ""));
+    const QDeadlineTimer bound(kStartBoundMs);
+    std::vector<std::unique_ptr<Product>> five;
+    for (int i = 0; i < 5; ++i) {
+        five.push_back(std::make_unique<Product>(QStringList{"five", "wait"}));
+    }
+    QStringList reports, live;
+    for (const auto& product : five) {
+        ASSERT_TRUE(product->Ready(static_cast<int>(bound.remainingTime()))) << "not up in time";
+        reports += product->crashed;
+        live << product->Entry();
+    }
+    live.sort();
+    EXPECT_EQ(reports, QStringList{"190101-000000-555555"});
+    EXPECT_EQ(Entries(file), live);
+    EXPECT_FALSE(QFileInfo::exists(file + ".lock"));  // for builds that still look at it
+    for (const auto& product : five) {
+        EXPECT_TRUE(product->End() && product->process.exitCode() == 0);
+    }
+    EXPECT_EQ(Entries(file), QStringList());
+}
+
+// While another process keeps the file's lock far longer than an update takes, a start goes
+// ahead without touching the file: what it would collect stays for a later start, which
+// reports it once.
+TEST(CrashTrackerProcesses, AStartThatCannotGetTheFileLeavesTheDeadSessionsForTheNextOne)
+{
+    const QString file = ProductFile("held");
+    ASSERT_TRUE(Tavrin::Test::WriteFile(file, "[General]\n4194304=190101-000000-444444\n"));
+    QProcess holder;
+    const Tavrin::Core::ScopedFunctionCall stopHolder(nullptr, [&holder] {
+        holder.kill();
+        holder.waitForFinished(kWaitMs);
+    });
+    holder.start(Tavrin::Test::HelperExecutable(),
+                 {"hold-mutex", "60000", "Tavrin crash sessions " + file});
+    ASSERT_TRUE(holder.waitForReadyRead(kWaitMs));
+    ASSERT_EQ(holder.readLine().trimmed(), "locked");
+
+    EXPECT_EQ(NextStartReports("held"), QStringList());
+    EXPECT_EQ(Entries(file), QStringList{"4194304=190101-000000-444444"});
+    holder.kill();
+    holder.waitForFinished(kWaitMs);
+    EXPECT_EQ(NextStartReports("held"), QStringList{"190101-000000-444444"});
+    EXPECT_EQ(NextStartReports("held"), QStringList());
+}
+
+// Liveness goes by the program's base name, as the file name does: copies of the program in
+// other directories are live instances, and stay so when their file is deleted under them.
+// A live instance whose entry got damaged keeps an entry, rewritten well-formed.
+TEST(CrashTrackerProcesses, CopiesElsewhereAndDeletedProgramFilesCountAsRunning)
+{
+    const QString dir = Tavrin::Test::NewTempDir("copies");
+    for (const char* copy : {"/kept/crash_product", "/deleted/crash_product"}) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(dir + copy).path()) &&
+                    QFile::copy(CRASH_PRODUCT_EXECUTABLE, dir + copy));
+    }
+    Product kept({"copies", "sleep"}, dir + "/kept/crash_product");
+    Product deleted({"copies", "sleep"}, dir + "/deleted/crash_product");
+    ASSERT_TRUE(kept.Ready() && deleted.Ready());
+    ASSERT_TRUE(QFile::remove(dir + "/deleted/crash_product"));
+    const QString file = ProductFile("copies");
+    QStringList live{kept.Entry(), deleted.Entry()};
+    live.sort();
+    EXPECT_EQ(Entries(file), live);
+    EXPECT_EQ(NextStartReports("copies"), QStringList());
+    EXPECT_EQ(Entries(file), live);
+
+    const QByteArray keptPid = QByteArray::number(kept.process.processId());
+    ASSERT_TRUE(Tavrin::Test::WriteFile(
+        file, "[General]\n\x01garbage\n" + keptPid + "=@Invalid()\n;comment\n]=[\n" +
+                  "4194304=190101-000000-666666\n\n4194305=@Variant(\\0\\0)\n"));
+    Product next({"copies", "wait"});
+    ASSERT_TRUE(next.Ready());
+    // "]=[" is a key without a process, and "[" no session id.
+    EXPECT_EQ(next.crashed, QStringList({kUnreadable, kUnreadable, "190101-000000-666666"}));
+    EXPECT_EQ(Entries(file), QStringList({keptPid + "=" + kUnreadable, next.Entry()}));
+    EXPECT_TRUE(IsWellFormed(file));
+    kept.process.kill();
+    kept.process.waitForFinished(kWaitMs);
+    EXPECT_TRUE(next.End());
+    EXPECT_EQ(NextStartReports("copies"), QStringList{kUnreadable});
+}
+
+// The application object records its session before the product names itself, so the file
+// lies under the executable's own name; warnings from before logging starts reach the log.
+TEST(CrashTrackerProcesses, ApplicationUsesTheFileOfItsExecutableNameAndLogsEarlyWarnings)
+{
+    const QString root = Tavrin::Test::NewTempDir("application");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", root + "/data");
+    environment.insert("LOCALAPPDATA", root + "/local");
+    const QString file = root + "/data/crash_product/Tavrin/clipcrafter 14.5.0/crash_product.ini";
+    ASSERT_TRUE(Tavrin::Test::WriteFile(file, "[General]\n4194304=190101-000000-777777\n"));
+    const auto run = [&] {
+        Product product({"-", "application"}, CRASH_PRODUCT_EXECUTABLE, environment);
+        const bool ready = product.Ready();
+        EXPECT_TRUE(product.process.waitForFinished(kWaitMs) && product.process.exitCode() == 0);
+        return ready ? product.crashed : QStringList{"(not ready)"};
+    };
+    EXPECT_EQ(run(), QStringList{"190101-000000-777777"});
+    EXPECT_EQ(Entries(file), QStringList());
+
+    ASSERT_TRUE(Tavrin::Test::WriteFile(root + "/blocked", "a file, not a directory"));
+    environment.insert("XDG_DATA_HOME", root + "/blocked");
+    EXPECT_EQ(run(), QStringList());
+    const QDir logs(root + "/local/Tavrin/Logs/TestProduct");
+    QStringList warnings;
+    for (const QString& log : logs.entryList({"crash_product.*.WARNING.*"}, QDir::Files)) {
+        warnings += Tavrin::Test::ReadLines(logs.filePath(log)).filter("Before logging started");
+    }
+    ASSERT_EQ(warnings.size(), 1) << warnings.join('\n').toStdString();
+    EXPECT_TRUE(warnings[0].endsWith(
+        "] Before logging started: Crash sessions cannot be recorded in " + root +
+        "/blocked/crash_product/Tavrin/clipcrafter 14.5.0/crash_product.ini"))
+        << warnings[0].toStdString();
 }
 
 }  // namespace

@@ -87,6 +87,8 @@ void LogMissing(const char* operation, const char* service)
 
 struct Application::Impl
 {
+    // First, so that the warnings of what follows reach the log once the product starts it.
+    const bool earlyWarningsKept = (Logging::KeepEarlyWarnings(), true);
     std::unique_ptr<Util::AppMutexLocker> instanceMutex;
     // A Qt child of the application, deleted here before the application goes.
     std::unique_ptr<NativeEventFilter> nativeEventFilter;
@@ -219,7 +221,7 @@ void Application::OnAboutToQuit()
 
 void Application::TryToRestart(Enums::WorkingMode mode, QString arguments)
 {
-    RestartApplication(mode, QPixmap(), arguments, [this] { ClearCrashes(); });
+    RestartApplication(mode, QPixmap(), arguments);
 }
 
 std::string Application::SessionId() const

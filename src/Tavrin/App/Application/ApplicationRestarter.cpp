@@ -79,7 +79,7 @@ void ClearProductTemporaryFiles(const QString& temporaryFolderName, int days)
 }
 
 void RestartApplication(Enums::WorkingMode mode, const QPixmap& icon, const QString& arguments,
-                        const std::function<void()>& clearCrashHistory, const QString& executable)
+                        const QString& executable)
 {
     Application* application = Application::Instance();
     if (!application) {
@@ -89,9 +89,7 @@ void RestartApplication(Enums::WorkingMode mode, const QPixmap& icon, const QStr
     if (mode == Enums::Interactive && !UserAgreesToRestart(icon)) {
         return;
     }
-    if (clearCrashHistory) {
-        clearCrashHistory();
-    }
+    application->ClearCrashes();
     if (!application->TryToQuit()) {
         LOG(INFO) << "Restart cancelled: the application keeps running";
         return;

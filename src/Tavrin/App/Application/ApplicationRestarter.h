@@ -5,8 +5,6 @@
 
 #include <QString>
 
-#include <functional>
-
 class QPixmap;
 
 namespace Tavrin {
@@ -27,16 +25,16 @@ TAVRIN_APP_EXPORT QString ProductTemporaryFilesDir(const QString& temporaryFolde
 TAVRIN_APP_EXPORT void ClearProductTemporaryFiles(const QString& temporaryFolderName, int days);
 
 // Restarts the running product. In Interactive mode the user is asked first (an alert box
-// showing `icon` unless it is null); anything but Ok leaves everything as it was. Then
-// `clearCrashHistory` runs (the application passes its ClearCrashes, so this session does not
-// count as a crash), the application is asked to quit (Application::TryToQuit; when it refuses,
-// nothing more happens) and `executable` (this program when empty) is started detached with
-// `arguments`, split like a command line: spaces separate, double quotes group, and three
-// double quotes in a row stand for one. No shell is involved.
+// showing `icon` unless it is null); anything but Ok leaves everything as it was. Then the
+// application's crash history is cleared (Application::ClearCrashes, so that this session does
+// not count as a crash and its entry is gone, even when the quit is refused), the application
+// is asked to quit (Application::TryToQuit; when it refuses, nothing more happens) and
+// `executable` (this program when empty) is started detached with `arguments`, split like a
+// command line: spaces separate, double quotes group, and three double quotes in a row stand
+// for one. No shell is involved.
 // Does nothing, with an ERROR log line, without a Tavrin Application object.
 TAVRIN_APP_EXPORT void RestartApplication(Enums::WorkingMode mode, const QPixmap& icon,
                                           const QString& arguments,
-                                          const std::function<void()>& clearCrashHistory = {},
                                           const QString& executable = QString());
 
 }  // namespace App

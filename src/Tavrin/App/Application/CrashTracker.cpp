@@ -1,7 +1,6 @@
 #include "Tavrin/App/Application/CrashTracker.h"
 
-#include <Tavrin/Core/Sleep.h>
-#include <Tavrin/Util/AppMutexLocker.h>
+#include <Tavrin/App/Application/SessionFile_p.h>
 #include <Tavrin/Util/Process.h>
 
 #include <QCoreApplication>
@@ -9,12 +8,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QStringList>
-#include <QVariant>
 #include <QtGlobal>
 
 #include <glog/logging.h>
 
+#include <algorithm>
+#include <mutex>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -39,14 +39,68 @@ QString VersionFolder()
            QLatin1Char('.') + QLatin1String(kVersionRest);
 }
 
-// How long a tracker waits for another instance's update of the shared file before it goes
-// ahead under the settings object's own locking alone.
+// How long a tracker waits for other instances' updates of the shared file. An update takes
+// about a millisecond; this leaves room for twenty instances starting together on a machine
+// under heavy load. A lock held longer belongs to an instance that is stopped or hangs.
 constexpr int kFileLockWaitMs = 3000;
-constexpr int kFileLockPollMs = 5;
 
 QString ThisProcessKey()
 {
     return QString::number(QCoreApplication::applicationPid());
+}
+
+// The sessions of the trackers alive in this process: an entry under our own process id is a
+// dead run's unless it is one of these.
+class LiveSessions
+{
+public:
+    static LiveSessions& Instance()
+    {
+        static auto* sessions = new LiveSessions;  // never destroyed: trackers may be static
+        return *sessions;
+    }
+    void Add(const std::string& id)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_ids.insert(id);
+    }
+    void Remove(const std::string& id)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const auto found = m_ids.find(id);
+        if (found != m_ids.end()) {
+            m_ids.erase(found);
+        }
+    }
+    bool Contains(const std::string& id) const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_ids.count(id) > 0;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::multiset<std::string> m_ids;
+};
+
+QString FilePathForCurrentNames()
+{
+    if (!QCoreApplication::instance()) {
+        LOG(ERROR) << "Crash tracking needs the Qt application object; sessions are not recorded";
+        return QString();
+    }
+    const QChar separator = QDir::separator();
+    return QStandardPaths::writableLocation(QStandardPaths::DataLocation) + separator +
+           QStringLiteral("Tavrin") + separator + VersionFolder() + separator +
+           QFileInfo(QCoreApplication::applicationFilePath()).baseName() + QStringLiteral(".ini");
+}
+
+// The canonical decimal form of a process id, or 0 when the key is none.
+unsigned long ProcessIdOf(const QString& key)
+{
+    bool ok = false;
+    const unsigned long pid = key.toULong(&ok, 10);
+    return ok && QString::number(pid) == key ? pid : 0;
 }
 
 int SeededRandom(int seed)
@@ -60,76 +114,26 @@ int SeededRandom(int seed)
     return random;
 }
 
-// Values are written as text; whatever else a damaged or foreign file holds is read as the
-// text it stands for.
-std::string ValueAsText(const QVariant& value)
-{
-    switch (value.userType()) {
-        case QMetaType::QStringList:
-            // The INI reader splits "a, b" into a list.
-            return value.toStringList().join(QStringLiteral(", ")).toStdString();
-        case QMetaType::QByteArray:
-            return value.toByteArray().toStdString();
-        default:
-            return value.toString().toStdString();
-    }
-}
-
 }  // namespace
 
-// Serialises the trackers' updates of one session file across processes. QSettings locks only
-// its own write, and it notes the file's size and time after reading it: an entry that another
-// instance wrote in between would be taken as already read and lost at the next write. Holding
-// this lock from before the read until after the write leaves no such gap.
-class SessionFileLock
-{
-public:
-    explicit SessionFileLock(const QString& file)
-        : m_locker({"Tavrin crash sessions " + file.toStdString()})
-    {
-        if (file.isEmpty()) {
-            return;
-        }
-        for (int waited = 0; !m_locker.TryLockAppMutex(); waited += kFileLockPollMs) {
-            if (waited >= kFileLockWaitMs) {
-                LOG(WARNING) << "Another instance keeps " << file.toStdString()
-                             << " busy; updating it without waiting";
-                return;
-            }
-            Core::SleepFor(kFileLockPollMs);
-        }
-    }
+const char* const CrashTracker::UNREADABLE_SESSION_ID = "000000-000000-000000";
 
-private:
-    Util::AppMutexLocker m_locker;
-};
-
-// The lock, a temporary of the delegating call, is held until the session is recorded.
-CrashTracker::CrashTracker() : CrashTracker(SessionFileLock(SessionFilePath())) {}
-
-CrashTracker::CrashTracker(const SessionFileLock&)
-    : m_sessionFile(SessionFilePath(), QSettings::IniFormat),
-      m_sessionId(MakeSessionId(QDateTime::currentDateTime()))
+CrashTracker::CrashTracker() : m_filePath(FilePathForCurrentNames())
 {
     StartSession();
+    LiveSessions::Instance().Add(m_sessionId);
 }
 
 CrashTracker::~CrashTracker()
 {
     StopSession();
+    LiveSessions::Instance().Remove(m_sessionId);
     m_crashedSessions.clear();
 }
 
-QString CrashTracker::SessionFilePath()
+QString CrashTracker::SessionFilePath() const
 {
-    if (!QCoreApplication::instance()) {
-        LOG(ERROR) << "Crash tracking needs the Qt application object; sessions are not recorded";
-        return QString();
-    }
-    const QChar separator = QDir::separator();
-    return QStandardPaths::writableLocation(QStandardPaths::DataLocation) + separator +
-           QStringLiteral("Tavrin") + separator + VersionFolder() + separator +
-           QFileInfo(QCoreApplication::applicationFilePath()).baseName() + QStringLiteral(".ini");
+    return m_filePath;
 }
 
 std::string CrashTracker::MakeSessionId(const QDateTime& now)
@@ -142,59 +146,76 @@ std::string CrashTracker::MakeSessionId(const QDateTime& now)
 
 void CrashTracker::StartSession()
 {
-    // Without our own executable no entry could be told apart from a live one; keep them all.
-    if (QCoreApplication::instance()) {
-        CollectDeadSessions(QCoreApplication::applicationFilePath());
+    SessionFile file(m_filePath);
+    const bool locked = file.Lock(kFileLockWaitMs);
+    // Made once the file is ours: instances starting together then get their ids one after
+    // the other, in different milliseconds.
+    m_sessionId = MakeSessionId(QDateTime::currentDateTime());
+    if (m_filePath.isEmpty()) {
+        return;
     }
-    m_sessionFile.setValue(ThisProcessKey(), QString::fromStdString(m_sessionId));
-    m_sessionFile.sync();
-    if (m_sessionFile.status() == QSettings::AccessError) {
-        LOG(WARNING) << "Crash sessions cannot be recorded in "
-                     << m_sessionFile.fileName().toStdString();
+    if (!locked) {
+        LOG(WARNING) << "Another instance keeps " << m_filePath.toStdString()
+                     << " busy: crashed sessions are left for the next start, and this one "
+                        "is not recorded";
+        return;
     }
+    CollectAndRecord(file);
 }
 
-void CrashTracker::CollectDeadSessions(const QString& executable)
+void CrashTracker::CollectAndRecord(const SessionFile& file)
 {
-    bool namelessEntry = false;
-    for (const QString& key : m_sessionFile.allKeys()) {
-        if (key.isEmpty()) {
-            namelessEntry = true;  // not even a process id to look at
-            continue;
+    const QString ownKey = ThisProcessKey();
+    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).baseName();
+    std::vector<SessionFile::Entry> kept;
+    std::deque<std::string> crashed;
+    for (const SessionFile::Entry& entry : file.Read()) {
+        const unsigned long pid = ProcessIdOf(entry.key);
+        const std::string id = entry.sessionId.isEmpty() ? std::string(UNREADABLE_SESSION_ID)
+                                                         : entry.sessionId.toStdString();
+        if (entry.key == ownKey && LiveSessions::Instance().Contains(id)) {
+            continue;  // another tracker of this process: ours takes the process's entry
         }
-        const unsigned long pid = key.toULong(nullptr, 10);
-        if (Util::IsProcessRunning(pid, executable)) {
-            continue;  // another live instance
-        }
-        m_crashedSessions.push_back(ValueAsText(m_sessionFile.value(key)));
-        m_sessionFile.remove(key);
-    }
-    if (namelessEntry) {
-        DropNamelessEntry();
-    }
-}
-
-void CrashTracker::DropNamelessEntry()
-{
-    // A damaged line "=value" reads as an empty key, which QSettings can only remove along with
-    // every other top-level entry (remove("") is clear()): keep the others by writing them again.
-    std::vector<std::pair<QString, QVariant>> kept;
-    for (const QString& key : m_sessionFile.allKeys()) {
-        if (!key.isEmpty()) {
-            kept.emplace_back(key, m_sessionFile.value(key));
+        // Without a program name of our own no entry can be told apart from a live one.
+        if (entry.key != ownKey &&
+            (program.isEmpty() || Util::IsProcessRunningProgram(pid, program))) {
+            kept.push_back({entry.key, QString::fromStdString(id)});
+        } else {
+            crashed.push_back(id);
         }
     }
-    m_sessionFile.clear();
-    for (const auto& entry : kept) {
-        m_sessionFile.setValue(entry.first, entry.second);
+    kept.push_back({ownKey, QString::fromStdString(m_sessionId)});
+    // Reported only once they are gone from the file, so that no later start reports them too.
+    if (!file.Write(kept)) {
+        LOG(WARNING) << "Crash sessions cannot be recorded in " << m_filePath.toStdString();
+        return;
     }
+    m_crashedSessions = std::move(crashed);
+    m_recorded = true;
 }
 
 void CrashTracker::StopSession()
 {
-    const SessionFileLock lock(m_sessionFile.fileName());
-    m_sessionFile.remove(ThisProcessKey());
-    m_sessionFile.sync();
+    if (!m_recorded) {
+        return;  // never recorded, or stopped or cleared already
+    }
+    m_recorded = false;
+    SessionFile file(m_filePath);
+    if (!file.Lock(kFileLockWaitMs)) {
+        // Left behind, the entry would be reported as a crash by the next start.
+        LOG(WARNING) << "Another instance keeps " << m_filePath.toStdString()
+                     << " busy; ending this session without waiting";
+    }
+    std::vector<SessionFile::Entry> entries = file.Read();
+    const QString ownKey = ThisProcessKey();
+    const QString ownId = QString::fromStdString(m_sessionId);
+    const auto own = std::find_if(entries.begin(), entries.end(), [&](const auto& entry) {
+        return entry.key == ownKey && entry.sessionId == ownId;
+    });
+    if (own != entries.end()) {
+        entries.erase(own);
+        file.Write(entries);
+    }
 }
 
 bool CrashTracker::HasUnreportedCrash() const
@@ -215,7 +236,18 @@ std::string CrashTracker::SessionId() const
 void CrashTracker::ClearHistory()
 {
     m_crashedSessions.clear();
-    m_sessionFile.clear();
+    m_recorded = false;
+    SessionFile file(m_filePath);
+    if (m_filePath.isEmpty()) {
+        return;
+    }
+    if (!file.Lock(kFileLockWaitMs)) {
+        LOG(WARNING) << "Another instance keeps " << m_filePath.toStdString()
+                     << " busy; emptying it without waiting";
+    }
+    if (!file.Read().empty()) {
+        file.Write({});
+    }
 }
 
 }  // namespace App

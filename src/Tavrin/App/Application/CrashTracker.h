@@ -2,7 +2,6 @@
 
 #include <Tavrin/App/TavrinAppExport.h>
 
-#include <QSettings>
 #include <QString>
 
 #include <deque>
@@ -13,7 +12,7 @@ class QDateTime;
 namespace Tavrin {
 namespace App {
 
-class SessionFileLock;
+class SessionFile;
 
 // Finds the runs of this executable that ended without a normal shutdown.
 //
@@ -21,16 +20,29 @@ class SessionFileLock;
 // executable: key = its process id, value = its session id. On construction the tracker
 // collects the entries of processes that no longer run this executable (crashed or killed
 // runs, or a process id since reused by another program), removes them and records itself.
-// A normal shutdown removes the own entry again. The application object owns one tracker.
+// A process counts as running this executable when its program file has the same base name,
+// from whatever directory (the file is named by it too), and also when that file has been
+// deleted or replaced since it started. An entry under this very process id belongs to an
+// earlier run that ended abnormally. A normal shutdown removes the own entry again.
 //
-// The file is <writable data location>/Tavrin/<version folder>/<executable base name>.ini,
-// decided when the tracker is constructed (so after the Qt application and organization names
-// are set). When it cannot be written the tracker works in memory and detects nothing later.
-// A damaged file is read as far as it goes: every entry that is not a live instance's counts as
-// a crashed session, and the first write leaves only well-formed entries. GUI thread only.
+// The file is <writable data location>/Tavrin/<version folder>/<executable base name>.ini
+// under the Qt application and organization names in effect when the tracker is constructed;
+// SessionFilePath() tells which. The application object constructs its tracker before the
+// product sets those names. When the file cannot be written the tracker works in memory and
+// detects nothing later.
+//
+// Instances update the file one at a time. When another instance keeps it busy for more than
+// three seconds (one stopped while it updates), this start neither collects nor records
+// anything, with a warning: the entries stay for the next start, and no crashed run is ever
+// reported twice. A damaged file is read as far as it goes: every entry that is not a live
+// instance's counts as a crashed session, reported with UNREADABLE_SESSION_ID when its value is
+// no session id, and the first write leaves only well-formed entries. GUI thread only.
 class TAVRIN_APP_EXPORT CrashTracker
 {
 public:
+    // Reported for a crashed run whose entry in a damaged file holds no readable session id.
+    static const char* const UNREADABLE_SESSION_ID;
+
     CrashTracker();
     // Removes this session's entry, as a normal shutdown does.
     ~CrashTracker();
@@ -48,28 +60,26 @@ public:
     // This run's session id, e.g. "261204-121949-117345".
     std::string SessionId() const;
 
-    // Forgets the collected sessions and empties the file, this session's own entry included,
-    // so a crash after this goes unnoticed. The file is written when the settings flush.
+    // Forgets the collected sessions and empties the file at once, this session's own entry
+    // included, so a crash after this goes unnoticed.
     void ClearHistory();
+
+    // The file this tracker records its session in; empty without a Qt application object.
+    QString SessionFilePath() const;
 
     // The session id of a tracker constructed at `now`: "yyMMdd-HHmmss-" and a six-digit number
     // drawn from the generator seeded with the milliseconds of `now` (and left seeded so).
     // Trackers constructed within the same millisecond therefore share an id.
     static std::string MakeSessionId(const QDateTime& now);
-    // The session file of this executable under the current application and organization names;
-    // empty without a Qt application object.
-    static QString SessionFilePath();
 
 private:
-    explicit CrashTracker(const SessionFileLock& lock);
     void StartSession();
-    // Moves the entries of processes no longer running `executable` to the crashed sessions.
-    void CollectDeadSessions(const QString& executable);
-    void DropNamelessEntry();
+    void CollectAndRecord(const SessionFile& file);
 
-    QSettings m_sessionFile;
+    QString m_filePath;
     std::string m_sessionId;
     std::deque<std::string> m_crashedSessions;
+    bool m_recorded = false;  // this session's entry is in the file
 };
 
 }  // namespace App

@@ -18,6 +18,8 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <vector>
 
 namespace Tavrin {
 namespace App {
@@ -211,6 +213,78 @@ bool IsNotLibpngWarning(const QString& message)
     return !message.startsWith(QLatin1String("libpng warning"));
 }
 
+// Holds what is logged at WARNING and above while glog is not started, to be logged again
+// once it is.
+class EarlyWarnings : public google::LogSink
+{
+public:
+    // Never destroyed: glog may still call a sink while static objects are torn down.
+    static EarlyWarnings& Instance()
+    {
+        static auto* warnings = new EarlyWarnings;
+        return *warnings;
+    }
+
+    void Keep()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_kept && !google::IsGoogleLoggingInitialized()) {
+            m_kept = true;
+            google::AddLogSink(this);
+        }
+    }
+
+    using google::LogSink::send;
+    void send(google::LogSeverity severity, const char* fullFileName, const char*, int line,
+              const google::LogMessageTime&, const char* message, size_t length) override
+    {
+        if (severity < google::GLOG_WARNING || google::IsGoogleLoggingInitialized()) {
+            return;
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_lines.size() < kMaxLines) {
+            m_lines.push_back({severity, fullFileName, line, std::string(message, length)});
+        }
+    }
+
+    // Logs the kept lines, with their source, and stops keeping them.
+    void WriteToLog()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (!m_kept) {
+                return;
+            }
+            m_kept = false;
+        }
+        // Not under our mutex: glog holds its sink lock while it calls send().
+        google::RemoveLogSink(this);
+        std::vector<Line> lines;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            lines.swap(m_lines);
+        }
+        for (const Line& kept : lines) {
+            google::LogMessage(kept.file.c_str(), kept.line, kept.severity).stream()
+                << "Before logging started: " << kept.message;
+        }
+    }
+
+private:
+    struct Line
+    {
+        google::LogSeverity severity;
+        std::string file;
+        int line;
+        std::string message;
+    };
+    static constexpr std::size_t kMaxLines = 100;
+
+    std::mutex m_mutex;
+    bool m_kept = false;
+    std::vector<Line> m_lines;
+};
+
 class Guard
 {
 public:
@@ -223,6 +297,7 @@ public:
         Util::QtLogHandler& handler = Util::QtLogHandler::GetInstance();
         handler.Install();
         handler.AddFilter(&IsNotLibpngWarning);
+        EarlyWarnings::Instance().WriteToLog();
     }
 
     ~Guard()
@@ -277,6 +352,11 @@ bool EnsureInitialized()
     // Constructed once, thread-safely; destroyed at process exit.
     static const Guard guard;
     return guard.IsInitialized();
+}
+
+void KeepEarlyWarnings()
+{
+    EarlyWarnings::Instance().Keep();
 }
 
 std::string GetLogDirectory()

@@ -27,6 +27,12 @@ TAVRIN_APP_EXPORT bool Initialize(const std::string& productName, int lowestSeve
 // libpng's warnings. Later calls return the first result. Undone at process exit.
 TAVRIN_APP_EXPORT bool EnsureInitialized();
 
+// Keeps the WARNING and ERROR lines logged before glog starts (glog writes them to stderr
+// only), the first 100 of them, and has EnsureInitialized write them to the log when it starts
+// it. For the application object's constructor, which runs before the product starts logging.
+// Later calls do nothing.
+TAVRIN_APP_EXPORT void KeepEarlyWarnings();
+
 // The directory of the log files with a trailing '/', or empty while logging is not set up.
 TAVRIN_APP_EXPORT std::string GetLogDirectory();
 
