@@ -2,14 +2,23 @@
 
 #include <Tavrin/App/Application/EventHandler.h>
 #include <Tavrin/App/Application/Gesture/Router.h>
+#include <Tavrin/App/Application/Gesture/TouchGestureSource_p.h>
 #include <Tavrin/Win/WinTypes.h>
+
+#include <QCoreApplication>
 
 namespace Tavrin {
 namespace App {
 
 EventHandler::~EventHandler() = default;
 
-NativeEventFilter::NativeEventFilter(QObject* parent) : QObject(parent) {}
+NativeEventFilter::NativeEventFilter(QObject* parent) : QObject(parent)
+{
+    // Touch screens speak the same gesture messages as the window system, through this filter.
+    if (QCoreApplication* application = QCoreApplication::instance()) {
+        application->installEventFilter(new TouchGestureSource(this));
+    }
+}
 
 bool NativeEventFilter::nativeEventFilter(const QByteArray& eventType, void* message,
                                           long* result)
