@@ -16,6 +16,7 @@
 #include "KestrelSplash.h"
 #include "LaunchOptions.h"
 #include "SmokeRun.h"
+#include "TouchPage.h"
 #include "StartupReport.h"
 
 #include <Tavrin/App/Application/ICustomizationManager.h>
@@ -98,6 +99,7 @@ int main(int argc, char** argv)
 
     Kestrel::KestrelMainWindow window(QCoreApplication::applicationVersion());
     lookAndFeel.AttachMenus(window.LanguageMenu(), window.ThemeMenu());
+    Kestrel::AddTouchPage(window);
     new Kestrel::KestrelHelpLinks(application, window.HelpMenu());  // a child of the menu
     QObject::connect(&window, &Kestrel::KestrelMainWindow::QuitRequested, &application,
                      &KestrelApplication::TryToQuit);
