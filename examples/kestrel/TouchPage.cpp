@@ -132,9 +132,10 @@ void TouchPage::changeEvent(QEvent* event)
 
 void TouchPage::RetranslateUi()
 {
-    m_hint->setText(tr("Pinch to zoom, turn two fingers to rotate, tap with two fingers, or "
-                       "hold one finger and tap with another. Drag the list and the text with "
-                       "one finger."));
+    m_hint->setText(
+        tr("Pinch to zoom, turn two fingers to rotate, tap with two fingers, or "
+           "hold one finger and tap with another. Drag the list and the text with "
+           "one finger."));
     for (int i = 0; i < m_list->count(); ++i) {
         m_list->item(i)->setText(tr("Entry %1").arg(i + 1));
     }
@@ -173,8 +174,8 @@ void AddTouchPage(QMainWindow& window)
 
 namespace {
 
-void SendTouch(QWindow* target, QEvent::Type type, Qt::TouchPointState state,
-               const QPoint& global, const QPoint& startGlobal)
+void SendTouch(QWindow* target, QEvent::Type type, Qt::TouchPointState state, const QPoint& global,
+               const QPoint& startGlobal)
 {
     static QTouchDevice* device = [] {
         auto* screen = new QTouchDevice;

@@ -54,8 +54,7 @@ bool FunctionsReportedAbsent()
 
 void ForgetWindowOnDestruction(QWindow* window, quintptr key)
 {
-    QObject::connect(window, &QObject::destroyed, window,
-                     [key] { State().configs.erase(key); });
+    QObject::connect(window, &QObject::destroyed, window, [key] { State().configs.erase(key); });
 }
 
 void Apply(WindowConfig& config, const GESTURECONFIG& record)
@@ -203,10 +202,9 @@ Delivery DeliverMessage(MSG& message)
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     delivery.consumed =
         dispatcher && dispatcher->filterNativeEvent(kGenericMessageEventType, &message, &result);
-    delivery.result = delivery.consumed
-                          ? result
-                          : DefWindowProcW(message.hwnd, message.message, message.wParam,
-                                           message.lParam);
+    delivery.result = delivery.consumed ? result
+                                        : DefWindowProcW(message.hwnd, message.message,
+                                                         message.wParam, message.lParam);
     return delivery;
 }
 

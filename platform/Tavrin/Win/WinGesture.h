@@ -40,8 +40,7 @@ TAVRIN_APP_EXPORT BOOL ScreenToClient(HWND window, POINT* point);
 TAVRIN_APP_EXPORT HWND GetParent(HWND window);
 // Default processing. WM_GESTURE goes up to the parent window; a top-level window closes
 // the gesture-information handle. Every other message gives 0.
-TAVRIN_APP_EXPORT LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam);
+TAVRIN_APP_EXPORT LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Run-time look-up of the gesture functions. GetModuleHandleA knows "user32.dll" only (it
 // never loads anything); GetProcAddress knows "GetGestureInfo", "SetGestureConfig" and

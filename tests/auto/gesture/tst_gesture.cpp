@@ -245,8 +245,8 @@ TEST_F(GestureTest, BadMessagesAreLeftAlone)
     const HGESTUREINFO open = OpenGestureInfoHandle(touch.hwnd, pan);
     EXPECT_FALSE(GetGestureInfo(open, &shortInfo)) << "wrong cbSize";
     // Another window's handle is decoded for the window the message went to, then closed.
-    EXPECT_TRUE(send(touch.hwnd, reinterpret_cast<LPARAM>(
-                                     OpenGestureInfoHandle(HandleOf(&other), pan))));
+    EXPECT_TRUE(
+        send(touch.hwnd, reinterpret_cast<LPARAM>(OpenGestureInfoHandle(HandleOf(&other), pan))));
     EXPECT_TRUE(send(touch.hwnd, reinterpret_cast<LPARAM>(open)));
     EXPECT_EQ(touch.consumer->pans.size(), 2u);
     EXPECT_FALSE(send(reinterpret_cast<HWND>(0xdead), 0)) << "unknown window";
@@ -258,11 +258,12 @@ TEST_F(GestureTest, BadMessagesAreLeftAlone)
     auto bytes = std::make_unique<char[]>(4);
     long result = 0;
     for (const char* type : {"xcb_generic_event_t", "windows_dispatcher_MSG", ""}) {
-        EXPECT_FALSE(QAbstractEventDispatcher::instance()->filterNativeEvent(type, bytes.get(),
-                                                                             &result));
+        EXPECT_FALSE(
+            QAbstractEventDispatcher::instance()->filterNativeEvent(type, bytes.get(), &result));
     }
     app->UnregisterEventHandler(seen);
-    EXPECT_EQ(seen->types, (QList<QByteArray>{"xcb_generic_event_t", "windows_dispatcher_MSG", ""}));
+    EXPECT_EQ(seen->types,
+              (QList<QByteArray>{"xcb_generic_event_t", "windows_dispatcher_MSG", ""}));
     CloseGestureInfoHandle(open);
 }
 
@@ -379,8 +380,8 @@ TEST_F(ScrollerTest, EveryShownScrollAreaGetsOneScroller)
 {
     QPlainTextEdit text;
     QListView list;
-    for (QAbstractScrollArea* area : {static_cast<QAbstractScrollArea*>(&text),
-                                      static_cast<QAbstractScrollArea*>(&list)}) {
+    for (QAbstractScrollArea* area :
+         {static_cast<QAbstractScrollArea*>(&text), static_cast<QAbstractScrollArea*>(&list)}) {
         ShowAndWait(area);
         area->hide();
         area->show();

@@ -145,7 +145,9 @@ TEST_F(TouchTest, TwoFingersZoomAndRotateAnEmitter)
     TwoFingerPad pad;
     QSignalSpy zooms(pad.emitter, &Gesture::Emitter::zoom);
     QSignalSpy rotates(pad.emitter, &Gesture::Emitter::rotate);
-    QTest::touchEvent(&pad.pad, Screen()).press(0, QPoint(100, 100), kTarget).press(1, QPoint(200, 100), kTarget);
+    QTest::touchEvent(&pad.pad, Screen())
+        .press(0, QPoint(100, 100), kTarget)
+        .press(1, QPoint(200, 100), kTarget);
     QTest::touchEvent(&pad.pad, Screen()).stationary(0).move(1, QPoint(250, 100), kTarget);
     ASSERT_GE(zooms.size(), 2);
     const auto zoomBegin = zooms.first()[0].value<Gesture::Zoom>();
@@ -162,7 +164,9 @@ TEST_F(TouchTest, TwoFingersZoomAndRotateAnEmitter)
     const auto rotate = rotates.last()[0].value<Gesture::Rotate>();
     EXPECT_NEAR(rotate.startAngle, 0.0, 2e-4);
     EXPECT_NEAR(rotate.angle, M_PI / 2, 2e-4);
-    QTest::touchEvent(&pad.pad, Screen()).release(0, QPoint(100, 100), kTarget).release(1, QPoint(100, 250), kTarget);
+    QTest::touchEvent(&pad.pad, Screen())
+        .release(0, QPoint(100, 100), kTarget)
+        .release(1, QPoint(100, 250), kTarget);
     EXPECT_TRUE(zooms.last()[0].value<Gesture::Zoom>().end);
     EXPECT_TRUE(rotates.last()[0].value<Gesture::Rotate>().end);
 }
@@ -174,8 +178,12 @@ TEST_F(TouchTest, TwoFingerTapAndPressAndTap)
     TwoFingerPad pad;
     QSignalSpy taps(pad.emitter, &Gesture::Emitter::tap);
     QSignalSpy pressAndTaps(pad.emitter, &Gesture::Emitter::pressAndTap);
-    QTest::touchEvent(&pad.pad, Screen()).press(0, QPoint(100, 100), kTarget).press(1, QPoint(160, 180), kTarget);
-    QTest::touchEvent(&pad.pad, Screen()).release(0, QPoint(100, 100), kTarget).release(1, QPoint(160, 180), kTarget);
+    QTest::touchEvent(&pad.pad, Screen())
+        .press(0, QPoint(100, 100), kTarget)
+        .press(1, QPoint(160, 180), kTarget);
+    QTest::touchEvent(&pad.pad, Screen())
+        .release(0, QPoint(100, 100), kTarget)
+        .release(1, QPoint(160, 180), kTarget);
     ASSERT_EQ(taps.size(), 2);
     EXPECT_EQ(taps[0][0].value<Gesture::Tap>().distance, 100);
     EXPECT_EQ(taps[0][0].value<Gesture::Tap>().pos, QPoint(130, 140));
@@ -229,8 +237,8 @@ TEST_F(TouchTest, TouchesNoConsumerWantsStayOrdinaryEvents)
     QTest::touchEvent(&plain, Screen()).press(0, QPoint(50, 50), kTarget);
     QTest::touchEvent(&plain, Screen()).move(0, QPoint(80, 90), kTarget);
     QTest::touchEvent(&plain, Screen()).release(0, QPoint(80, 90), kTarget);
-    EXPECT_EQ(plain.seen, (QList<QEvent::Type>{QEvent::TouchBegin, QEvent::TouchUpdate,
-                                               QEvent::TouchEnd}));
+    EXPECT_EQ(plain.seen,
+              (QList<QEvent::Type>{QEvent::TouchBegin, QEvent::TouchUpdate, QEvent::TouchEnd}));
 
     Recorder served;
     served.resize(200, 200);
@@ -270,7 +278,8 @@ TEST_F(TouchTest, BrokenSequencesLeaveNothingBehind)
     EXPECT_EQ(list->Value(), 0);
     QTest::touchEvent(viewport, Screen()).release(0, QPoint(10, 10), kTarget);
 
-    QTest::touchEvent(viewport, Screen()).press(3, QPoint(100, 200), kTarget);  // never released here
+    QTest::touchEvent(viewport, Screen())
+        .press(3, QPoint(100, 200), kTarget);  // never released here
     Recorder other;
     other.resize(100, 100);
     ShowAndWait(&other);

@@ -110,9 +110,8 @@ int Gesture::Emitter::WantGesture(const Zoom&)
 // Never All: with every flag off the answer is None and panning is blocked altogether.
 int Gesture::Emitter::WantGesture(const Pan&)
 {
-    return (horizontalPanEnabled ? PanHorizontally : 0) |
-           (verticalPanEnabled ? PanVertically : 0) | (panGutterEnabled ? PanWithGutter : 0) |
-           (panInertiaEnabled ? PanWithInertia : 0);
+    return (horizontalPanEnabled ? PanHorizontally : 0) | (verticalPanEnabled ? PanVertically : 0) |
+           (panGutterEnabled ? PanWithGutter : 0) | (panInertiaEnabled ? PanWithInertia : 0);
 }
 
 }  // namespace App

@@ -30,8 +30,8 @@ GestureFunctions LookUpGestureFunctions()
     if (!user32) {
         return functions;
     }
-    functions.closeGestureInfoHandle =
-        reinterpret_cast<CloseGestureInfoHandleFn>(GetProcAddress(user32, "CloseGestureInfoHandle"));
+    functions.closeGestureInfoHandle = reinterpret_cast<CloseGestureInfoHandleFn>(
+        GetProcAddress(user32, "CloseGestureInfoHandle"));
     functions.getGestureInfo =
         reinterpret_cast<GetGestureInfoFn>(GetProcAddress(user32, "GetGestureInfo"));
     functions.setGestureConfig =
@@ -52,10 +52,11 @@ constexpr GESTURECONFIG kInitialConfig[] = {
 };
 
 std::mutex g_slotsMutex;
+// Never destroyed: a consumer may outlive static destruction (a widget held by a static).
 std::vector<ConsumerSlot*>& ConsumerSlots()
 {
-    static std::vector<ConsumerSlot*> consumerSlots;
-    return consumerSlots;
+    static auto* consumerSlots = new std::vector<ConsumerSlot*>;
+    return *consumerSlots;
 }
 
 QPoint ToPoint(const POINTS& point)
@@ -129,7 +130,8 @@ void UnregisterConsumerSlot(ConsumerSlot* slot)
 {
     std::lock_guard<std::mutex> lock(g_slotsMutex);
     auto& consumerSlots = ConsumerSlots();
-    consumerSlots.erase(std::remove(consumerSlots.begin(), consumerSlots.end(), slot), consumerSlots.end());
+    consumerSlots.erase(std::remove(consumerSlots.begin(), consumerSlots.end(), slot),
+                        consumerSlots.end());
 }
 
 void ForgetDestroyedConsumer(const Gesture::Consumer* consumer)

@@ -3,10 +3,10 @@
 #include <Tavrin/Win/GestureInjection.h>
 #include <Tavrin/Win/WinGesture.h>
 
-#include <QTouchEvent>
-#include <QtMath>
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QTouchEvent>
+#include <QtMath>
 
 #include <algorithm>
 #include <cmath>
@@ -126,9 +126,8 @@ void TouchGestureSource::Begin(QWindow* window, QTouchEvent* event)
     m_hwnd = HandleOfWindow(window);
     m_fingers.clear();
     m_samples.clear();
-    const QPointF first = event->touchPoints().isEmpty()
-                              ? QPointF()
-                              : event->touchPoints().constFirst().screenPos();
+    const QPointF first =
+        event->touchPoints().isEmpty() ? QPointF() : event->touchPoints().constFirst().screenPos();
     SendGestureNotify(m_hwnd, Clamped16(first));
     bool anything = false;
     for (DWORD id = GID_ZOOM; id <= GID_PRESSANDTAP; ++id) {
@@ -301,8 +300,8 @@ QPointF TouchGestureSource::Velocity() const
 
 void TouchGestureSource::EndPan(bool allowInertia)
 {
-    QPointF velocity = allowInertia && Accepts(GID_PAN, GC_PAN_WITH_INERTIA) ? Velocity()
-                                                                            : QPointF();
+    QPointF velocity =
+        allowInertia && Accepts(GID_PAN, GC_PAN_WITH_INERTIA) ? Velocity() : QPointF();
     const QPoint locked = PanPoint(m_panOrigin + velocity) - PanPoint(m_panOrigin);
     velocity = QPointF(locked.x() ? velocity.x() : 0, locked.y() ? velocity.y() : 0);
     if (Length(velocity) < kFlingSpeed) {
@@ -329,8 +328,7 @@ void TouchGestureSource::CoastStep()
     const bool last = Length(m_coastVelocity) < kInertiaStopSpeed || ++m_coastTicks > 400;
     const QPoint point = Clamped16(m_coastPos);
     m_panLast = point;
-    Send(GID_PAN, GF_INERTIA | (last ? GF_END : 0), point,
-         Pack16(m_coastVelocity.toPoint(), 32));
+    Send(GID_PAN, GF_INERTIA | (last ? GF_END : 0), point, Pack16(m_coastVelocity.toPoint(), 32));
     if (last) {
         m_inertia.stop();
         Send(GID_END, 0, point, 0);

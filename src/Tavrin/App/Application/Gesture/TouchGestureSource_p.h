@@ -37,9 +37,9 @@ public:
     static constexpr double kRotateSlop = 0.1;  // radians
     static constexpr double kGutterWidth = 40;
     static constexpr qint64 kTapMaxMs = 500;
-    static constexpr qint64 kTogetherMs = 150;   // two fingers landing "at once"
+    static constexpr qint64 kTogetherMs = 150;  // two fingers landing "at once"
     static constexpr qint64 kVelocityWindowMs = 100;
-    static constexpr double kFlingSpeed = 0.25;   // px/ms
+    static constexpr double kFlingSpeed = 0.25;  // px/ms
     static constexpr int kInertiaTickMs = 16;
     static constexpr double kInertiaFriction = 0.88;  // speed kept per tick
     static constexpr double kInertiaStopSpeed = 0.5;  // px per tick
