@@ -20,6 +20,7 @@
 #include <QWindow>
 
 #include <cmath>
+#include <functional>
 
 namespace Kestrel {
 

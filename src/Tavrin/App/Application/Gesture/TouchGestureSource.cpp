@@ -76,6 +76,8 @@ bool TouchGestureSource::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     auto* touch = static_cast<QTouchEvent*>(event);
+    // The device's time when it gives one: speeds then do not depend on how busy we are.
+    m_now = touch->timestamp() ? qint64(touch->timestamp()) : m_clock.elapsed();
     const bool consumed = HandleTouch(window, touch);
     if (consumed) {
         touch->accept();
@@ -139,7 +141,7 @@ void TouchGestureSource::Begin(QWindow* window, QTouchEvent* event)
 
 void TouchGestureSource::Update(QTouchEvent* event)
 {
-    const qint64 now = m_clock.elapsed();
+    const qint64 now = m_now;
     for (const QTouchEvent::TouchPoint& point : event->touchPoints()) {
         Finger* finger = FindFinger(point.id());
         if (point.state() == Qt::TouchPointReleased) {
@@ -275,20 +277,23 @@ QPoint TouchGestureSource::PanPoint(const QPointF& finger) const
     return Clamped16(point);
 }
 
+// The finger's speed over its last moves; none when it rested before it lifted.
 QPointF TouchGestureSource::Velocity() const
 {
-    const qint64 now = m_clock.elapsed();
-    const Sample* first = nullptr;
+    if (m_samples.size() < 2 || m_now - m_samples.constLast().at > kVelocityWindowMs) {
+        return QPointF();
+    }
+    const Sample& last = m_samples.constLast();
+    const Sample* first = &m_samples[m_samples.size() - 2];
     for (const Sample& sample : m_samples) {
-        if (now - sample.at <= kVelocityWindowMs) {
+        if (last.at - sample.at <= kVelocityWindowMs) {
             first = &sample;
             break;
         }
     }
-    if (!first || m_samples.size() < 2 || first == &m_samples.constLast()) {
-        return QPointF();
+    if (first == &last) {
+        first = &m_samples[m_samples.size() - 2];
     }
-    const Sample& last = m_samples.constLast();
     const double ms = std::max<qint64>(1, last.at - first->at);
     QPointF velocity = (last.pos - first->pos) / ms;
     const double speed = Length(velocity);
@@ -382,7 +387,7 @@ void TouchGestureSource::RecogniseTap(const Finger& lifted)
         return;
     }
     const Finger& held = m_fingers[0];
-    const qint64 now = m_clock.elapsed();
+    const qint64 now = m_now;
     const qint64 apart = std::abs(lifted.downAt - held.downAt);
     if (apart <= kTogetherMs && now - std::min(lifted.downAt, held.downAt) <= kTapMaxMs) {
         if (Accepts(GID_TWOFINGERTAP)) {

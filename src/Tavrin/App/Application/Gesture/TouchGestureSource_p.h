@@ -103,6 +103,7 @@ private:
     QPoint Midpoint() const;
 
     QElapsedTimer m_clock;
+    qint64 m_now = 0;  // ms, of the event being handled
     Mode m_mode = Mode::Idle;
     QPointer<QWindow> m_window;
     Win::HWND m_hwnd = nullptr;
