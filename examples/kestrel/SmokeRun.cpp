@@ -2,6 +2,7 @@
 
 #include "KestrelEditMenu.h"
 #include "StartupReport.h"
+#include "TouchPage.h"
 
 #include <Tavrin/App/Application/Application.h>
 #include <Tavrin/App/Application/ConfirmationAlertBox.h>
@@ -68,6 +69,7 @@ void SmokeRun::Run()
     PrintLine(stdout, QStringLiteral("opened links: ") +
                           (m_openedLinks.isEmpty() ? QStringLiteral("(none)")
                                                    : m_openedLinks.join(QLatin1Char(' '))));
+    PrintLine(stdout, SyntheticTouchPanReport(m_window));
     if (m_options.WantsScreenshot() && !SaveScreenshots()) {
         return;
     }

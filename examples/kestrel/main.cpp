@@ -18,6 +18,7 @@
 #include "KestrelWindowMenu.h"
 #include "LaunchOptions.h"
 #include "SmokeRun.h"
+#include "TouchPage.h"
 #include "StartupReport.h"
 
 #include <Tavrin/App/Application/ICustomizationManager.h>
@@ -100,6 +101,7 @@ int main(int argc, char** argv)
 
     Kestrel::KestrelMainWindow window(QCoreApplication::applicationVersion());
     lookAndFeel.AttachMenus(window.LanguageMenu(), window.ThemeMenu());
+    Kestrel::AddTouchPage(window);
     new Kestrel::KestrelHelpLinks(application, window.HelpMenu());  // a child of the menu
     new Kestrel::KestrelEditMenu(application, window);  // children of the window
     new Kestrel::KestrelWindowMenu(window, window.HelpMenu());

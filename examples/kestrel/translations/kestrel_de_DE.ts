@@ -242,6 +242,44 @@
     </message>
 </context>
 <context>
+    <name>Kestrel::TouchCanvas</name>
+    <message>
+        <source>Zoom %1%</source>
+        <translation>Zoom %1 %</translation>
+    </message>
+    <message>
+        <source>Rotation %1°</source>
+        <translation>Drehung %1°</translation>
+    </message>
+    <message>
+        <source>Two-finger taps: %1</source>
+        <translation>Tippen mit zwei Fingern: %1</translation>
+    </message>
+    <message>
+        <source>Press and tap at %1, %2</source>
+        <translation>Halten und Tippen bei %1, %2</translation>
+    </message>
+</context>
+<context>
+    <name>Kestrel::TouchPage</name>
+    <message>
+        <source>Pinch to zoom, turn two fingers to rotate, tap with two fingers, or hold one finger and tap with another. Drag the list and the text with one finger.</source>
+        <translation>Mit zwei Fingern zoomen oder drehen, mit zwei Fingern tippen oder einen Finger halten und mit einem zweiten tippen. Liste und Text mit einem Finger ziehen.</translation>
+    </message>
+    <message>
+        <source>Entry %1</source>
+        <translation>Eintrag %1</translation>
+    </message>
+    <message>
+        <source>Line %1 of the sample text.</source>
+        <translation>Zeile %1 des Beispieltexts.</translation>
+    </message>
+    <message>
+        <source>Touch</source>
+        <translation>Touch-Bedienung</translation>
+    </message>
+</context>
+<context>
     <name>KestrelCustomization</name>
     <message>
         <source>About Tavrin Kestrel</source>

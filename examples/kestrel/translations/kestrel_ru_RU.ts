@@ -243,6 +243,44 @@
     </message>
 </context>
 <context>
+    <name>Kestrel::TouchCanvas</name>
+    <message>
+        <source>Zoom %1%</source>
+        <translation>Масштаб %1%</translation>
+    </message>
+    <message>
+        <source>Rotation %1°</source>
+        <translation>Поворот %1°</translation>
+    </message>
+    <message>
+        <source>Two-finger taps: %1</source>
+        <translation>Касаний двумя пальцами: %1</translation>
+    </message>
+    <message>
+        <source>Press and tap at %1, %2</source>
+        <translation>Удержание и касание в точке %1, %2</translation>
+    </message>
+</context>
+<context>
+    <name>Kestrel::TouchPage</name>
+    <message>
+        <source>Pinch to zoom, turn two fingers to rotate, tap with two fingers, or hold one finger and tap with another. Drag the list and the text with one finger.</source>
+        <translation>Сведите или разведите пальцы для масштаба, поверните двумя пальцами, коснитесь двумя пальцами или удерживайте один палец и коснитесь другим. Список и текст прокручиваются одним пальцем.</translation>
+    </message>
+    <message>
+        <source>Entry %1</source>
+        <translation>Запись %1</translation>
+    </message>
+    <message>
+        <source>Line %1 of the sample text.</source>
+        <translation>Строка %1 образца текста.</translation>
+    </message>
+    <message>
+        <source>Touch</source>
+        <translation>Сенсор</translation>
+    </message>
+</context>
+<context>
     <name>KestrelCustomization</name>
     <message>
         <source>About Tavrin Kestrel</source>

@@ -122,6 +122,12 @@ TEST(KestrelDemo, RunsUnattendedShootsEveryThemeAndKeepsChoicesAndHistoryAcrossR
         EXPECT_EQ(smoke.report.value("theme") + ' ' + smoke.report.value("locale"), shown);
         EXPECT_EQ(smoke.report.value("launch type"), "RegularLaunch");
         EXPECT_EQ(smoke.report.value("opened links"), "(none)");
+        // The list of the Touch page follows a synthetic finger through the touch source.
+        EXPECT_TRUE(smoke.report.value("touch pan over the list")
+                        .endsWith("px up, scroll position 0 -> " +
+                                  smoke.report.value("touch pan over the list")
+                                      .section(' ', 1, 1)))
+            << smoke.report.value("touch pan over the list").toStdString();
         EXPECT_EQ(smoke.report.value("screenshot"), shot + ".png");
         // The confirmation box in every theme, the current one's named last.
         EXPECT_EQ(smoke.report.value("confirmation screenshot"),

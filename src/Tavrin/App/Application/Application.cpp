@@ -4,6 +4,7 @@
 #include <Tavrin/App/Application/ApplicationRestarter.h>
 #include <Tavrin/App/Application/CrashTracker.h>
 #include <Tavrin/App/Application/EventHandler.h>
+#include <Tavrin/App/Application/Gesture/Scroller.h>
 #include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/IGateway.h>
 #include <Tavrin/App/Application/ILookAndFeelManager.h>
@@ -565,6 +566,20 @@ void Application::UnregisterEventHandler(std::shared_ptr<EventHandler> handler)
     m_impl->nativeEventFilter->RemoveHandler(handler);
 }
 
+namespace {
+
+// Every scroll area scrolls by touch panning: one Scroller, a child of the area, given when
+// the area is first shown.
+void AttachGestureScroller(QObject* receiver)
+{
+    auto* area = qobject_cast<QAbstractScrollArea*>(receiver);
+    if (area && !area->findChild<Gesture::Scroller*>(QString(), Qt::FindDirectChildrenOnly)) {
+        new Gesture::Scroller(area);
+    }
+}
+
+}  // namespace
+
 bool Application::notify(QObject* receiver, QEvent* event)
 {
     switch (event->type()) {
@@ -586,6 +601,9 @@ bool Application::notify(QObject* receiver, QEvent* event)
                 qstrcmp(receiver->metaObject()->className(), kWebEngineTimerClass) == 0) {
                 return false;
             }
+            break;
+        case QEvent::Show:
+            AttachGestureScroller(receiver);
             break;
         case QEvent::ApplicationStateChange:
             if (!m_impl->started && QGuiApplication::applicationState() == Qt::ApplicationActive &&

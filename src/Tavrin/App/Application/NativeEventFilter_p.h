@@ -4,6 +4,8 @@
 #include <QList>
 #include <QObject>
 
+#include <Tavrin/App/Application/Gesture/Gesture.h>
+
 #include <memory>
 
 namespace Tavrin {
@@ -11,8 +13,9 @@ namespace App {
 
 class EventHandler;
 
-// Sees every native event of the process and offers it to the product's event handlers,
-// in registration order.
+// Sees every native event of the process. Window-system messages ("windows_generic_MSG")
+// go to the gesture router first, which may consume them; then every event is offered to
+// the product's event handlers, in registration order.
 class NativeEventFilter : public QObject, public QAbstractNativeEventFilter
 {
     Q_OBJECT
@@ -27,6 +30,8 @@ public:
 
 private:
     QList<std::shared_ptr<EventHandler>> m_handlers;
+    // Created on the first native event, a child of the filter.
+    Gesture::Router* m_gestureRouter = nullptr;
 };
 
 }  // namespace App

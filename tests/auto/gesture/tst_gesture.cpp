@@ -1,0 +1,447 @@
+// Gesture messages delivered through the window-system layer to the application's router,
+// and the two ready-made consumers. Every message goes the way the system sends it: through
+// the application's native event filter, then the default window procedure.
+#include "GestureTestSupport.h"
+
+#include <Tavrin/App/Application/Application.h>
+#include <Tavrin/App/Application/EventHandler.h>
+#include <Tavrin/App/Application/Gesture/Emitter.h>
+#include <Tavrin/App/Application/Gesture/Router.h>
+#include <Tavrin/App/Application/Gesture/Scroller.h>
+
+#include <QAbstractEventDispatcher>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStringListModel>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <memory>
+
+using namespace Tavrin::Test;
+using namespace Tavrin::Win;
+using Tavrin::App::Gesture;
+
+namespace {
+
+constexpr double kTwoPi = 6.2831853;
+
+// A window with a consumer-less area on top and an area with a recording consumer below.
+struct TouchWindow
+{
+    TouchWindow()
+    {
+        window.resize(300, 200);
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(plain = new QWidget);
+        layout->addWidget(served = new QWidget);
+        consumer = new RecordingConsumer(served);
+        ShowAndWait(&window);
+        hwnd = HandleOf(&window);
+    }
+    QPoint PlainPoint() const { return plain->mapToGlobal(plain->rect().center()); }
+    QPoint ServedPoint(QPoint offset = {}) const
+    {
+        return served->mapToGlobal(served->rect().center() + offset);
+    }
+    QPoint ClientOf(QPoint global) const { return window.mapFromGlobal(global); }
+    Delivery Step(DWORD id, DWORD flags, QPoint global, ULONGLONG args = 0)
+    {
+        return SendGesture(hwnd, {id, flags, global, args});
+    }
+
+    QWidget window;
+    QWidget* plain = nullptr;
+    QWidget* served = nullptr;
+    QPointer<RecordingConsumer> consumer;
+    HWND hwnd = nullptr;
+};
+
+// The negotiation: the consumer's five answers become the window's five records; pan's
+// inertia and gutter bits cross over into the system's 0x10 and 0x8.
+TEST_F(GestureTest, NegotiationTurnsAnswersIntoTheWindowsConfiguration)
+{
+    struct Row
+    {
+        int zoom, pan, rotate, tap, pressAndTap;
+        DWORD panWant, panBlock;
+        DWORD zoomWant, rotateWant, tapWant, pressAndTapWant;
+    } rows[] = {
+        {1, Gesture::All, 1, 1, 1, 0x1F, 0x00, 1, 1, 1, 1},
+        {1, Gesture::PanVertically, 0, 2, 1, 0x03, 0x1C, 1, 0, 0, 1},
+        {2, Gesture::PanWithInertia, 1, 0, 0, 0x11, 0x0E, 0, 1, 0, 0},
+        {0, Gesture::PanWithGutter, 3, 1, -1, 0x09, 0x16, 0, 0, 1, 0},
+        {0, Gesture::None, 0, 0, 0, 0x00, 0x1F, 0, 0, 0, 0},
+        {1, 30, 1, 1, 1, 0x1F, 0x00, 1, 1, 1, 1},
+    };
+    TouchWindow touch;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "pan answer " << row.pan);
+        touch.consumer->zoomAnswer = row.zoom;
+        touch.consumer->panAnswer = row.pan;
+        touch.consumer->rotateAnswer = row.rotate;
+        touch.consumer->tapAnswer = row.tap;
+        touch.consumer->pressAndTapAnswer = row.pressAndTap;
+        EXPECT_FALSE(SendGestureNotify(touch.hwnd, touch.ServedPoint()).consumed);
+        const auto config = LastGestureConfig(touch.hwnd);
+        ASSERT_EQ(config.size(), 5u);
+        const DWORD expected[5][3] = {{GID_ZOOM, row.zoomWant, !row.zoomWant},
+                                      {GID_PAN, row.panWant, row.panBlock},
+                                      {GID_ROTATE, row.rotateWant, !row.rotateWant},
+                                      {GID_TWOFINGERTAP, row.tapWant, !row.tapWant},
+                                      {GID_PRESSANDTAP, row.pressAndTapWant, !row.pressAndTapWant}};
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(config[i].dwID, expected[i][0]);
+            EXPECT_EQ(config[i].dwWant, expected[i][1]) << "record " << i;
+            EXPECT_EQ(config[i].dwBlock, expected[i][2]) << "record " << i;
+        }
+        EXPECT_EQ(touch.consumer->askedAt.back(), touch.ClientOf(touch.ServedPoint()));
+    }
+}
+
+// Nothing on the parent chain wants gestures: the whole window is blocked and its steps go
+// unconsumed; the next notification over a consumer opens it again.
+TEST_F(GestureTest, NotificationWithoutConsumerBlocksTheWindowUntilOneOverAConsumer)
+{
+    TouchWindow touch;
+    SendGestureNotify(touch.hwnd, touch.ServedPoint());
+    SendGestureNotify(touch.hwnd, touch.PlainPoint());
+    const auto blocked = LastGestureConfig(touch.hwnd);
+    ASSERT_EQ(blocked.size(), 1u);
+    EXPECT_EQ(blocked[0].dwID, 0u);
+    EXPECT_EQ(blocked[0].dwWant, 0u);
+    EXPECT_EQ(blocked[0].dwBlock, 1u);
+    for (DWORD id = GID_ZOOM; id <= GID_PRESSANDTAP; ++id) {
+        EXPECT_EQ(AcceptedGestureOptions(touch.hwnd, id) & 1, 0u) << id;
+    }
+    EXPECT_FALSE(touch.Step(GID_PAN, GF_BEGIN, touch.PlainPoint()).consumed);
+    EXPECT_TRUE(touch.consumer->pans.empty());
+
+    SendGestureNotify(touch.hwnd, touch.ServedPoint());
+    EXPECT_EQ(LastGestureConfig(touch.hwnd).size(), 5u);
+    EXPECT_EQ(AcceptedGestureOptions(touch.hwnd, GID_PAN), 0x1Fu);
+    // The chosen consumer keeps the gesture when the finger leaves its widget.
+    EXPECT_TRUE(touch.Step(GID_PAN, GF_BEGIN, touch.PlainPoint()).consumed);
+    EXPECT_EQ(touch.consumer->pans.size(), 1u);
+}
+
+// Every kind decoded from its arguments; start values follow begin steps only.
+TEST_F(GestureTest, StepsAreDecodedPerKind)
+{
+    TouchWindow touch;
+    SendGestureNotify(touch.hwnd, touch.ServedPoint());
+    const QPoint at = touch.ServedPoint();
+    const QPoint client = touch.ClientOf(at);
+    RecordingConsumer& c = *touch.consumer;
+
+    touch.Step(GID_ZOOM, GF_BEGIN, at, 120);
+    touch.Step(GID_ZOOM, 0, at, 0xFFFFFFFF00000096ull);
+    ASSERT_EQ(c.zooms.size(), 2u);
+    EXPECT_EQ(c.zooms[0].startDistance, 120.0);
+    EXPECT_EQ(c.zooms[0].distance, 120.0);
+    EXPECT_TRUE(c.zooms[0].begin);
+    EXPECT_EQ(c.zooms[1].startDistance, 120.0);
+    EXPECT_EQ(c.zooms[1].distance, 150.0);
+
+    touch.Step(GID_PAN, GF_BEGIN, at, 0);
+    touch.Step(GID_PAN, GF_INERTIA | GF_END, at + QPoint(5, -3),
+               (ULONGLONG(0xFFFE) << 48) | (ULONGLONG(7) << 32) | 0xFFFFFFFF);
+    ASSERT_EQ(c.pans.size(), 2u);
+    EXPECT_EQ(c.pans[0].startPos, client);
+    EXPECT_EQ(c.pans[0].pos, client);
+    EXPECT_EQ(c.pans[0].globalPos, at);
+    EXPECT_FALSE(c.pans[0].hasInertia);
+    EXPECT_EQ(c.pans[1].startPos, client);
+    EXPECT_EQ(c.pans[1].pos, client + QPoint(5, -3));
+    EXPECT_EQ(c.pans[1].inertiaVector, QPoint(7, -2));
+    EXPECT_TRUE(c.pans[1].hasInertia);
+    EXPECT_TRUE(c.pans[1].end);
+    EXPECT_EQ(c.pans[1].distance, -1);
+
+    touch.Step(GID_ROTATE, GF_BEGIN, at, 0);
+    touch.Step(GID_ROTATE, GF_END, at, 65535);
+    touch.Step(GID_ROTATE, GF_BEGIN, at, 65535);
+    ASSERT_EQ(c.rotates.size(), 3u);
+    EXPECT_NEAR(c.rotates[0].angle, -kTwoPi, 1e-7);
+    EXPECT_NEAR(c.rotates[0].startAngle, -kTwoPi, 1e-7);
+    EXPECT_NEAR(c.rotates[1].angle, kTwoPi, 1e-7);
+    EXPECT_NEAR(c.rotates[1].startAngle, -kTwoPi, 1e-7);
+    EXPECT_NEAR(c.rotates[2].startAngle, kTwoPi, 1e-7);
+
+    touch.Step(GID_TWOFINGERTAP, GF_BEGIN | GF_END, at, 42);
+    ASSERT_EQ(c.taps.size(), 1u);
+    EXPECT_EQ(c.taps[0].distance, 42);
+
+    touch.Step(GID_PRESSANDTAP, GF_BEGIN, at, 0x0003FFF6);
+    ASSERT_EQ(c.pressAndTaps.size(), 1u);
+    EXPECT_EQ(c.pressAndTaps[0].tapPos, client + QPoint(-10, 3));
+}
+
+// Ids the router does not decode stay for the default processing, which closes the handle.
+TEST_F(GestureTest, UndecodedIdsStayUnconsumed)
+{
+    TouchWindow touch;
+    SendGestureNotify(touch.hwnd, touch.ServedPoint());
+    for (DWORD id : {GID_BEGIN, GID_END, DWORD(8), DWORD(0), DWORD(0xFFFF)}) {
+        EXPECT_FALSE(touch.Step(id, GF_BEGIN, touch.ServedPoint(), 5).consumed) << id;
+    }
+    EXPECT_TRUE(touch.consumer->pans.empty() && touch.consumer->zooms.empty());
+}
+
+// A step for a native child window is passed up to the top-level window by the default
+// window procedure and decoded there, in the top-level window's coordinates.
+TEST_F(GestureTest, ChildWindowStepGoesUpThroughTheDefaultProcedure)
+{
+    TouchWindow touch;
+    touch.served->setAttribute(Qt::WA_NativeWindow);
+    QTest::qWait(0);
+    const HWND child = HandleOfWindow(touch.served->windowHandle());
+    ASSERT_NE(child, touch.hwnd);
+    ASSERT_EQ(GetParent(child), touch.hwnd);
+    SendGestureNotify(touch.hwnd, touch.ServedPoint());
+    const Delivery delivery = SendGesture(child, {GID_PAN, GF_BEGIN, touch.ServedPoint(), 0});
+    EXPECT_TRUE(delivery.consumed);
+    ASSERT_EQ(touch.consumer->pans.size(), 1u);
+    EXPECT_EQ(touch.consumer->pans[0].pos, touch.ClientOf(touch.ServedPoint()));
+}
+
+// The product's event handlers still see every event the router leaves.
+struct SeenTypes : Tavrin::App::EventHandler
+{
+    bool HandleNativeEvent(const QByteArray& type, void*, long*) override
+    {
+        types.append(type);
+        return false;
+    }
+    QList<QByteArray> types;
+};
+
+// Broken or foreign input: nothing decoded, nothing crashes, every handle ends up closed.
+TEST_F(GestureTest, BadMessagesAreLeftAlone)
+{
+    QWidget other;  // shown first, so that the touch window lies on top of it
+    ShowAndWait(&other);
+    TouchWindow touch;
+    SendGestureNotify(touch.hwnd, touch.ServedPoint());
+    auto send = [&](HWND hwnd, LPARAM handle) {
+        MSG msg{};
+        msg.hwnd = hwnd;
+        msg.message = WM_GESTURE;
+        msg.lParam = handle;
+        return DeliverMessage(msg).consumed;
+    };
+    const GestureStep pan{GID_PAN, GF_BEGIN, touch.ServedPoint(), 0};
+
+    EXPECT_FALSE(send(touch.hwnd, 0x12345)) << "never opened";
+    const HGESTUREINFO closed = OpenGestureInfoHandle(touch.hwnd, pan);
+    CloseGestureInfoHandle(closed);
+    EXPECT_FALSE(send(touch.hwnd, reinterpret_cast<LPARAM>(closed))) << "stale";
+    EXPECT_FALSE(CloseGestureInfoHandle(closed));
+    GESTUREINFO shortInfo{};
+    shortInfo.cbSize = 40;
+    const HGESTUREINFO open = OpenGestureInfoHandle(touch.hwnd, pan);
+    EXPECT_FALSE(GetGestureInfo(open, &shortInfo)) << "wrong cbSize";
+    // Another window's handle is decoded for the window the message went to, then closed.
+    EXPECT_TRUE(
+        send(touch.hwnd, reinterpret_cast<LPARAM>(OpenGestureInfoHandle(HandleOf(&other), pan))));
+    EXPECT_TRUE(send(touch.hwnd, reinterpret_cast<LPARAM>(open)));
+    EXPECT_EQ(touch.consumer->pans.size(), 2u);
+    EXPECT_FALSE(send(reinterpret_cast<HWND>(0xdead), 0)) << "unknown window";
+
+    // Other event types are never read as MSG: a 4-byte buffer would overflow if they were.
+    auto seen = std::make_shared<SeenTypes>();
+    auto* app = static_cast<Tavrin::App::Application*>(qApp);
+    app->RegisterEventHandler(seen);
+    auto bytes = std::make_unique<char[]>(4);
+    long result = 0;
+    for (const char* type : {"xcb_generic_event_t", "windows_dispatcher_MSG", ""}) {
+        EXPECT_FALSE(
+            QAbstractEventDispatcher::instance()->filterNativeEvent(type, bytes.get(), &result));
+    }
+    app->UnregisterEventHandler(seen);
+    EXPECT_EQ(seen->types,
+              (QList<QByteArray>{"xcb_generic_event_t", "windows_dispatcher_MSG", ""}));
+    CloseGestureInfoHandle(open);
+}
+
+// A consumer or window that goes away in the middle of a gesture gets no further step.
+TEST_F(GestureTest, ConsumerOrWindowDestroyedMidGesture)
+{
+    for (bool wholeWindow : {false, true}) {
+        auto touch = std::make_unique<TouchWindow>();
+        const HWND hwnd = touch->hwnd;
+        SendGestureNotify(hwnd, touch->ServedPoint());
+        EXPECT_TRUE(touch->Step(GID_PAN, GF_BEGIN, touch->ServedPoint()).consumed);
+        const QPoint at = touch->ServedPoint(QPoint(0, 10));
+        if (wholeWindow) {
+            touch.reset();
+        } else {
+            delete touch->consumer;
+        }
+        EXPECT_FALSE(SendGesture(hwnd, {GID_PAN, 0, at, 0}).consumed);
+        EXPECT_FALSE(SendGesture(hwnd, {GID_ZOOM, GF_END, at, 0}).consumed);
+    }
+}
+
+// The router is an ordinary object: no parent needed, reachable through the producer base.
+TEST_F(GestureTest, RouterFindsTheNearestConsumerUpTheTree)
+{
+    TouchWindow touch;
+    auto* inner = new QWidget(touch.served);
+    inner->setGeometry(0, 0, 20, 20);
+    inner->show();
+    Gesture::Router router(nullptr);
+    Gesture::Producer& producer = router;
+    Gesture::Pan at{};
+    at.globalPos = inner->mapToGlobal(QPoint(5, 5));
+    EXPECT_EQ(producer.Route(at), touch.consumer.data());
+    auto* nearer = new RecordingConsumer(inner);
+    EXPECT_EQ(producer.Route(at), nearer);
+    at.globalPos = touch.PlainPoint();
+    EXPECT_EQ(producer.Route(at), nullptr);
+    at.globalPos = QPoint(-5000, -5000);
+    EXPECT_EQ(producer.Route(at), nullptr);
+    Gesture::Producer base;
+    EXPECT_EQ(base.Route(at), nullptr);
+}
+
+TEST_F(GestureTest, EmitterWantsWhatItIsSwitchedOnFor)
+{
+    struct Probe : Gesture::Emitter
+    {
+        std::vector<int> Answers()
+        {
+            Consumer& c = *this;
+            return {c.WantGesture(Gesture::Zoom{}), c.WantGesture(Gesture::Pan{}),
+                    c.WantGesture(Gesture::Rotate{}), c.WantGesture(Gesture::Tap{}),
+                    c.WantGesture(Gesture::PressAndTap{})};
+        }
+    } emitter;
+    EXPECT_EQ(emitter.Answers(), (std::vector<int>{0, 0, 0, 0, 0}));
+    emitter.setVerticalPanEnabled(true);
+    emitter.setZoomEnabled(true);
+    EXPECT_EQ(emitter.Answers(), (std::vector<int>{1, 2, 0, 0, 0}));
+    emitter.setHorizontalPanEnabled(true);
+    emitter.setPanGutterEnabled(true);
+    emitter.setPanInertiaEnabled(true);
+    emitter.setRotateEnabled(true);
+    emitter.setTapEnabled(true);
+    emitter.setPressAndTapEnabled(true);
+    EXPECT_EQ(emitter.Answers(), (std::vector<int>{1, 30, 1, 1, 1}));
+    emitter.setZoomEnabled(false);
+    EXPECT_EQ(emitter.Answers()[0], 0);
+}
+
+// Steps come out of an emitter as signals, each kind on its own.
+TEST_F(GestureTest, EmitterSignalsEveryAcceptedStep)
+{
+    QWidget window;
+    window.resize(200, 200);
+    auto* emitter = new Gesture::Emitter(&window);
+    emitter->setZoomEnabled(true);
+    emitter->setRotateEnabled(true);
+    ShowAndWait(&window);
+    QSignalSpy zooms(emitter, &Gesture::Emitter::zoom);
+    QSignalSpy rotates(emitter, &Gesture::Emitter::rotate);
+    QSignalSpy pans(emitter, &Gesture::Emitter::pan);
+    const HWND hwnd = HandleOf(&window);
+    const QPoint at = window.mapToGlobal(QPoint(50, 50));
+    SendGestureNotify(hwnd, at);
+    EXPECT_EQ(AcceptedGestureOptions(hwnd, GID_PAN) & GC_PAN, 0u);
+    SendGesture(hwnd, {GID_ZOOM, GF_BEGIN, at, 80});
+    SendGesture(hwnd, {GID_ROTATE, GF_BEGIN, at, GID_ROTATE_ANGLE_TO_ARGUMENT(0.0)});
+    ASSERT_EQ(zooms.size(), 1);
+    EXPECT_EQ(zooms[0][0].value<Gesture::Zoom>().distance, 80.0);
+    ASSERT_EQ(rotates.size(), 1);
+    EXPECT_NEAR(rotates[0][0].value<Gesture::Rotate>().angle, 0.0, 1e-3);
+    EXPECT_EQ(pans.size(), 0);
+}
+
+// Pans of a few steps over real scroll areas, delivered through the layer.
+class ScrollerTest : public GestureTest
+{
+protected:
+    void Pan(QWidget* area, const std::vector<QPoint>& points)
+    {
+        const HWND hwnd = HandleOf(area);
+        const QPoint origin = area->mapToGlobal(QPoint(0, 0));
+        SendGestureNotify(hwnd, origin + points.front());
+        for (size_t i = 0; i < points.size(); ++i) {
+            const DWORD flags = (i == 0 ? GF_BEGIN : 0) | (i + 1 == points.size() ? GF_END : 0);
+            EXPECT_TRUE(SendGesture(hwnd, {GID_PAN, flags, origin + points[i], 0}).consumed);
+        }
+    }
+};
+
+TEST_F(ScrollerTest, EveryShownScrollAreaGetsOneScroller)
+{
+    QPlainTextEdit text;
+    QListView list;
+    for (QAbstractScrollArea* area :
+         {static_cast<QAbstractScrollArea*>(&text), static_cast<QAbstractScrollArea*>(&list)}) {
+        ShowAndWait(area);
+        area->hide();
+        area->show();
+        EXPECT_EQ(area->findChildren<Gesture::Scroller*>().size(), 1);
+        EXPECT_EQ(area->findChild<Gesture::Scroller*>()->parent(), area);
+    }
+}
+
+// Begin records 100, the middle step scrolls by 100 - 90, the end only records 80.
+TEST_F(ScrollerTest, ContentFollowsTheFingerBetweenBeginAndEnd)
+{
+    QPlainTextEdit text;
+    text.setLineWrapMode(QPlainTextEdit::NoWrap);
+    text.setPlainText(QString(400, 'x') + QString(200, '\n'));
+    text.resize(200, 150);
+    ShowAndWait(&text);
+    QScrollBar* h = text.horizontalScrollBar();
+    QScrollBar* v = text.verticalScrollBar();
+    h->setValue(50);
+    v->setValue(50);
+    Pan(&text, {{100, 100}, {90, 103}, {80, 110}});
+    EXPECT_EQ(h->value(), 60);
+    EXPECT_EQ(v->value(), 47);
+    Pan(&text, {{60, 60}, {60, 60}});  // begin and end only: no scrolling
+    EXPECT_EQ(h->value(), 60);
+    EXPECT_EQ(v->value(), 47);
+}
+
+// An item view scrolls by pixels while panned and is back in its modes afterwards; one in
+// item-wise scrolling panned to its very end stays there.
+TEST_F(ScrollerTest, ItemViewScrollsPerPixelDuringThePanAndKeepsItsEnd)
+{
+    QStringList rows;
+    for (int i = 0; i < 200; ++i) {
+        rows << QStringLiteral("row %1").arg(i);
+    }
+    QStringListModel model(rows);
+    QListView list;
+    list.setModel(&model);
+    list.resize(200, 150);
+    list.setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    ShowAndWait(&list);
+    auto* scroller = list.findChild<Gesture::Scroller*>();
+    ASSERT_TRUE(scroller);
+    QScrollBar* v = list.verticalScrollBar();
+
+    QObject::connect(scroller, &Gesture::Emitter::pan, &list, [&](const Gesture::Pan& p) {
+        if (!p.end) {
+            EXPECT_EQ(list.verticalScrollMode(), QAbstractItemView::ScrollPerPixel);
+        }
+    });
+    Pan(&list, {{50, 140}, {50, 100}, {50, 100}});
+    EXPECT_EQ(list.verticalScrollMode(), QAbstractItemView::ScrollPerItem);
+    EXPECT_EQ(list.horizontalScrollMode(), QAbstractItemView::ScrollPerItem);
+    EXPECT_GT(v->value(), 0);
+
+    Pan(&list, {{50, 140}, {50, -30000}, {50, -30000}});
+    EXPECT_EQ(list.verticalScrollMode(), QAbstractItemView::ScrollPerItem);
+    EXPECT_EQ(v->value(), v->maximum());
+    EXPECT_GT(v->maximum(), 0);
+}
+
+}  // namespace
