@@ -10,6 +10,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Tavrin {
@@ -72,12 +73,25 @@ std::vector<unsigned long> ListPids(DIR* proc)
     return pids;
 }
 
+// The process directory belongs to the process's effective user.
+bool RunsAsUs(int procFd, const char* pidName)
+{
+    struct stat info;
+    return fstatat(procFd, pidName, &info, 0) == 0 && info.st_uid == geteuid();
+}
+
 // The executable's path as raw bytes, relative to the open /proc so that each lookup skips
-// resolving "/proc" again. Empty when the process is gone or may not be inspected.
+// resolving "/proc" again. Empty when the process is gone, may not be inspected or runs as
+// another user: what another user runs is no program of ours to start.
 int ReadExecutable(int procFd, unsigned long pid, char* buffer, int size)
 {
+    char pidName[24];
+    std::snprintf(pidName, sizeof pidName, "%lu", pid);
+    if (!RunsAsUs(procFd, pidName)) {
+        return 0;
+    }
     char link[32];
-    std::snprintf(link, sizeof link, "%lu/exe", pid);
+    std::snprintf(link, sizeof link, "%s/exe", pidName);
     const ssize_t length = readlinkat(procFd, link, buffer, static_cast<size_t>(size));
     if (length <= 0 || length >= size) {
         return 0;
@@ -103,6 +117,30 @@ QString DecodeFileName(const char* bytes, int length)
     return QString::fromLatin1(bytes, length);
 }
 
+// In a sticky directory (/tmp) others may add entries but not rename or remove root's.
+bool OnlyRootMayChange(const struct stat& info)
+{
+    const bool othersMayWrite = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    return info.st_uid == 0 &&
+           (!othersMayWrite || (S_ISDIR(info.st_mode) && (info.st_mode & S_ISVTX) != 0));
+}
+
+// Root starts what it finds here: a file that another user could change, or swap through one
+// of its directories, would run that user's code as root.
+bool SafeForRoot(const QByteArray& path)
+{
+    struct stat info;
+    if (stat(path.constData(), &info) != 0 || !OnlyRootMayChange(info)) {
+        return false;
+    }
+    for (int slash = path.lastIndexOf('/'); slash > 0; slash = path.lastIndexOf('/', slash - 1)) {
+        if (stat(path.left(slash).constData(), &info) != 0 || !OnlyRootMayChange(info)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::map<QString, QString> GetCurrentProcessMap(std::function<bool(const QString&)> filter)
@@ -113,6 +151,7 @@ std::map<QString, QString> GetCurrentProcessMap(std::function<bool(const QString
         return processes;
     }
     const int procFd = dirfd(proc.get());
+    const bool runningAsRoot = geteuid() == 0;
     char buffer[PATH_MAX];
     for (unsigned long pid : ListPids(proc.get())) {
         const int length = ReadExecutable(procFd, pid, buffer, sizeof buffer);
@@ -124,7 +163,7 @@ std::map<QString, QString> GetCurrentProcessMap(std::function<bool(const QString
         }
         const QString key =
             DecodeFileName(name, static_cast<int>(buffer + length - name)).toLower();
-        if (filter(key)) {
+        if (filter(key) && (!runningAsRoot || length == 0 || SafeForRoot(QByteArray(buffer, length)))) {
             processes[key] = DecodeFileName(buffer, length);
         }
     }
