@@ -21,6 +21,13 @@ bool IsEdge(const QString& path)
            CanonicalBrowserName(QFileInfo(path).fileName()) == kEdgeBrowserName;
 }
 
+// Only web pages go to the browser; other schemes reach here only by direct calls.
+bool IsWebUrl(const QUrl& url)
+{
+    return (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) &&
+           !url.host().isEmpty();
+}
+
 }  // namespace
 
 URLHandler::URLHandler(QObject* parent, std::shared_ptr<AbstractPreferredBrowser> preferredBrowser)
@@ -32,7 +39,12 @@ URLHandler::~URLHandler() = default;
 
 void URLHandler::OpenURLWithPreferredBrowser(const QUrl& url)
 {
-    if (!m_openingWithSystemDefault && StartPreferredBrowser(url)) {
+    // An invalid URL has no text to give the browser but "", which it would take for a page.
+    if (!url.isValid() || url.isRelative()) {
+        LOG(WARNING) << "Not opening an invalid URL: " << url.errorString().toStdString();
+        return;
+    }
+    if (!m_openingWithSystemDefault && IsWebUrl(url) && StartPreferredBrowser(url)) {
         return;
     }
     OpenWithSystemDefault(url);
