@@ -5,6 +5,7 @@
 #include <Tavrin/App/Application/PreferredBrowser.h>
 #include <Tavrin/App/Application/ProcessMap.h>
 #include <Tavrin/App/Application/SettingsManager.h>
+#include <Tavrin/App/Application/URLHandler.h>
 
 #include "TestCustomization.h"
 #include "TestSupport.h"
@@ -186,6 +187,11 @@ TEST_F(Browser, WebLinksOpenInTheRememberedBrowserWithTheUrlAsItsOneArgument)
     m_product->SetString("PreferredBrowser", Install("firefox-esr").toStdString());
     const QString log = NewTempDir("log") + "/opened";
     qputenv("FAKE_BROWSER_LOG", QFile::encodeName(log));
+    // Invalid URLs have no text for the browser: it would be started with "" (seen as "--").
+    auto* handler = m_app.findChild<URLHandler*>();
+    ASSERT_NE(handler, nullptr);
+    for (const char* invalid : {"https://-evil.example/", "https://exa mple.com/", "-x"})
+        handler->OpenURLWithPreferredBrowser(QUrl(invalid));
     QStringList expected, lines;
     for (const QUrl& url : {QUrl("https://t.example/x?a=1"), QUrl("http://t.example/b c")}) {
         EXPECT_TRUE(QDesktopServices::openUrl(url));
