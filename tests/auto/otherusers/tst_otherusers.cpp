@@ -255,7 +255,10 @@ TEST(AppMutexLocker, ALockThatCannotBeMadeIsNeitherBusyNorARunningInstaller)
     const QString directory = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR")) + "/tavrin-mutex";
     const QString installerLock = directory + "/%7BEE65A714-5EFA-43DE-B97B-439C0B1B2D5D%7D";
     ASSERT_TRUE(QDir().mkpath(installerLock + "/in-the-way"));
-    ASSERT_TRUE(QDir().mkpath(directory + "/blocked/in-the-way"));
+    // A symlink in place of a lock file is never followed, not even to a file of the user.
+    const QString target = NewTempDir("target") + "/file";
+    ASSERT_TRUE(WriteFile(target, "kept"));
+    ASSERT_TRUE(QFile::link(target, directory + "/blocked"));
     const QString script = QCoreApplication::applicationDirPath() + "/InstallerMessage.vbs";
     ASSERT_TRUE(WriteFile(script, "#!/bin/sh\ntouch \"$0.ran\"\n"));
     chmod(qPrintable(script), 0755);
@@ -283,7 +286,8 @@ TEST(AppMutexLocker, ALockThatCannotBeMadeIsNeitherBusyNorARunningInstaller)
     QFile::remove(script);
     EXPECT_FALSE(QFileInfo::exists(script + ".ran"));
     QDir(installerLock).removeRecursively();
-    QDir(directory + "/blocked").removeRecursively();
+    QFile::remove(directory + "/blocked");
+    EXPECT_EQ(Tavrin::Test::ReadLines(target), QStringList{"kept"});
 }
 
 // Programs named like browsers: another user's never count, and as root neither does one that
