@@ -131,7 +131,8 @@ public:
     // Forgets the crashed sessions and every recorded session, this one's included.
     void ClearCrashes();
 
-    // The product's directory for temporary files, created when missing.
+    // The product's directory for temporary files, private to the user (see
+    // ProductTemporaryFilesDir), created when missing; empty when another user could change it.
     QString GetApplicationTemporaryFilesDir() const;
     // Removes its files older than `days` days.
     void ClearApplicationTemporaryFiles(int days) const;
