@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <fstream>
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 #include <string_view>
 
@@ -71,9 +71,8 @@ public:
         }
         const char* begin = m_bytes.data() + offset;
         const void* end = std::memchr(begin, '\0', length);
-        return std::string_view(begin, end ? static_cast<std::size_t>(
-                                                 static_cast<const char*>(end) - begin)
-                                           : length);
+        return std::string_view(
+            begin, end ? static_cast<std::size_t>(static_cast<const char*>(end) - begin) : length);
     }
 
 private:

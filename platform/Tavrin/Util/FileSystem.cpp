@@ -7,7 +7,9 @@
 #include <glog/logging.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -153,6 +155,27 @@ private:
     std::size_t m_removed = 0;
 };
 
+bool IsRootsAlone(const struct stat& info)
+{
+    const bool othersMayWrite = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    return info.st_uid == 0 &&
+           (!othersMayWrite || (S_ISDIR(info.st_mode) && (info.st_mode & S_ISVTX) != 0));
+}
+
+// Every directory above the absolute `path`, up to "/".
+bool DirectoriesAreRootsAlone(std::string path)
+{
+    struct stat info;
+    for (std::size_t slash = path.rfind('/'); slash != std::string::npos && slash > 0;
+         slash = path.rfind('/')) {
+        path.resize(slash);
+        if (stat(path.c_str(), &info) != 0 || !IsRootsAlone(info)) {
+            return false;
+        }
+    }
+    return stat("/", &info) == 0 && IsRootsAlone(info);
+}
+
 // A misconfigured path must not wipe the machine.
 bool IsFileSystemRoot(const struct stat& info)
 {
@@ -253,9 +276,9 @@ private:
             m_errno = errno;
             struct stat link;
             const bool notDirectory =
-                name && (m_errno == ELOOP || m_errno == ENOTDIR ||
-                         (fstatat(m_fd, name, &link, AT_SYMLINK_NOFOLLOW) == 0 &&
-                          !S_ISDIR(link.st_mode)));
+                name &&
+                (m_errno == ELOOP || m_errno == ENOTDIR ||
+                 (fstatat(m_fd, name, &link, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(link.st_mode)));
             m_problem = notDirectory ? Problem::Link : Problem::System;
             return false;
         }
@@ -314,6 +337,20 @@ void RemoveDir(const QString& dir, int days, bool removeSelf)
     if (empty && removeSelf) {
         rmdir(path.constData());
     }
+}
+
+bool OnlyRootMayChange(const std::string& path)
+{
+    struct stat info;
+    if (path.empty() || path[0] != '/' || stat(path.c_str(), &info) != 0 ||
+        !S_ISREG(info.st_mode) || !IsRootsAlone(info)) {
+        return false;
+    }
+    // The directories named in the path hold its symlinks; those of the resolved path hold
+    // the file itself.
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) && DirectoriesAreRootsAlone(path) &&
+           DirectoriesAreRootsAlone(resolved);
 }
 
 PrivateDirectory MakePrivateDirectory(const QString& base, const QStringList& components)

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
+
 namespace Tavrin {
 namespace Util {
 
@@ -45,6 +47,12 @@ struct PrivateDirectory
 // Components must be plain names (no separator, no "." or ".."); others make it Unavailable.
 TAVRIN_APP_EXPORT PrivateDirectory MakePrivateDirectory(const QString& base,
                                                         const QStringList& components);
+
+// Whether only root can change the program at `path` (raw bytes): the file, after symlinks,
+// and every directory above it belong to root, and none is writable by group or others, but
+// for sticky directories (like /tmp), where others cannot rename or remove root's entries.
+// Root runs nothing that fails this. False for a path that cannot be examined.
+TAVRIN_APP_EXPORT bool OnlyRootMayChange(const std::string& path);
 
 }  // namespace Util
 }  // namespace Tavrin

@@ -197,8 +197,8 @@ TEST(Installer, WaitsForAHeldMutexThenOpensTheMessageScriptNextToTheExecutable)
     // Only a regular file that nobody but its owner, the user or root, may change is opened.
     const std::tuple<int, bool, bool, bool> scripts[] = {
         // mode, another user's, symlink, opened
-        {0600, false, false, true},  {0664, false, false, false}, {0646, false, false, false},
-        {0644, true, false, false},  {0644, false, true, false},
+        {0600, false, false, true}, {0664, false, false, false}, {0646, false, false, false},
+        {0644, true, false, false}, {0644, false, true, false},
     };
     QProcess installer;
     holdInstallerMutex(installer, kWaitMs);

@@ -36,7 +36,8 @@ class UrlRecorder : public QObject
 {
     Q_OBJECT
 public:
-    explicit UrlRecorder(const QStringList& schemes = {QStringLiteral("https")}) : m_schemes(schemes)
+    explicit UrlRecorder(const QStringList& schemes = {QStringLiteral("https")})
+        : m_schemes(schemes)
     {
         for (const QString& scheme : m_schemes)
             QDesktopServices::setUrlHandler(scheme, this, "Open");
@@ -187,7 +188,8 @@ TEST_F(LinksTest, OnlyAbsoluteWebAndMailLinksAreOpenedAndLongTemplatesExpand)
     EXPECT_EQ(desktop.opened, expected);
 
     const QString braces(1 << 21, '}');
-    ASSERT_TRUE(Support::WriteFile(table, ("{\"FAQ_URL_menu\": \"x{lang}" + braces + "\"}").toUtf8()));
+    ASSERT_TRUE(
+        Support::WriteFile(table, ("{\"FAQ_URL_menu\": \"x{lang}" + braces + "\"}").toUtf8()));
     lookAndFeel->SetLocale("de_DE");
     EXPECT_EQ(LinksManager(customization, lookAndFeel, mail, nullptr).GetUrl(FAQ_URL_menu),
               "xde" + braces);

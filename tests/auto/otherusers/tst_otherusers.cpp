@@ -45,8 +45,8 @@ using Tavrin::Util::PrivateDirectory;
 const int kWaitMs = 30000;
 const uid_t kNobody = 65534;
 
-#define SKIP_UNLESS_ROOT()                                                                   \
-    if (geteuid() != 0)                                                                      \
+#define SKIP_UNLESS_ROOT() \
+    if (geteuid() != 0)    \
     GTEST_SKIP() << "acting as another user needs root"
 
 // A directory every user may write to, like /tmp (mode 1777), outside the private sandbox so
@@ -68,8 +68,8 @@ int AsOtherUser(const QString& directory, const QString& script)
 {
     QProcess shell;
     shell.setWorkingDirectory(directory);
-    shell.start(QStringLiteral("setpriv"), {"--reuid=65534", "--regid=65534", "--clear-groups",
-                                            "/bin/sh", "-c", script});
+    shell.start(QStringLiteral("setpriv"),
+                {"--reuid=65534", "--regid=65534", "--clear-groups", "/bin/sh", "-c", script});
     if (!shell.waitForFinished(kWaitMs) || shell.exitStatus() != QProcess::NormalExit) {
         return -1;
     }
@@ -79,8 +79,8 @@ int AsOtherUser(const QString& directory, const QString& script)
 // Restores an environment variable when the scope ends.
 struct EnvironmentGuard
 {
-    explicit EnvironmentGuard(const char* variable) : name(variable), value(qgetenv(variable)),
-        wasSet(qEnvironmentVariableIsSet(variable))
+    explicit EnvironmentGuard(const char* variable)
+        : name(variable), value(qgetenv(variable)), wasSet(qEnvironmentVariableIsSet(variable))
     {
     }
     ~EnvironmentGuard()
@@ -164,11 +164,31 @@ TEST(TemporaryFiles, EveryComponentFromThePerUserDirectoryDownIsChecked)
     // A set-up, and whether the directory is used.
     const std::pair<std::function<void()>, bool> cases[] = {
         {[] {}, true},
-        {[&] { QDir().mkpath(own); mode(own, 0755); }, true},
-        {[&] { QDir().mkpath(own); mode(own, 0777); }, false},
-        {[&] { QDir().mkpath(own); mode(own, 0720); }, false},
-        {[&] { QDir().mkpath(own + "/Prod/temp"); mode(own + "/Prod", 0702); }, false},
-        {[&] { QDir().mkpath(own + "/Prod"); QFile::link(elsewhere, own + "/Prod/temp"); }, false},
+        {[&] {
+             QDir().mkpath(own);
+             mode(own, 0755);
+         },
+         true},
+        {[&] {
+             QDir().mkpath(own);
+             mode(own, 0777);
+         },
+         false},
+        {[&] {
+             QDir().mkpath(own);
+             mode(own, 0720);
+         },
+         false},
+        {[&] {
+             QDir().mkpath(own + "/Prod/temp");
+             mode(own + "/Prod", 0702);
+         },
+         false},
+        {[&] {
+             QDir().mkpath(own + "/Prod");
+             QFile::link(elsewhere, own + "/Prod/temp");
+         },
+         false},
         {[&] { QFile::link(elsewhere, own); }, false},
         {[&] { mode(tmp, 0777); }, false},
         {[&] { mode(tmp, 01777); }, true},
@@ -274,8 +294,9 @@ TEST(AppMutexLocker, ALockThatCannotBeMadeIsNeitherBusyNorARunningInstaller)
         EXPECT_FALSE(locker.IsLocked());
     }
     EXPECT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(log.Count("Cannot open the mutex file " + QFile::encodeName(installerLock).toStdString()),
-              1);
+    EXPECT_EQ(
+        log.Count("Cannot open the mutex file " + QFile::encodeName(installerLock).toStdString()),
+        1);
     QProcess other;
     other.start(Tavrin::Test::HelperExecutable(), {"hold-mutex", "0", "blocked"});
     other.waitForFinished(kWaitMs);

@@ -98,8 +98,9 @@ QString InstallerMessageScript()
     if (executable.isEmpty()) {
         return QString();
     }
-    const QString path =
-        QFileInfo(executable).absoluteDir().absoluteFilePath(QLatin1String(kInstallerMessageScript));
+    const QString path = QFileInfo(executable)
+                             .absoluteDir()
+                             .absoluteFilePath(QLatin1String(kInstallerMessageScript));
     struct stat info;
     if (lstat(QFile::encodeName(path).constData(), &info) != 0) {
         return QString();

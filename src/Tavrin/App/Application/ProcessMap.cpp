@@ -1,11 +1,14 @@
 #include "Tavrin/App/Application/ProcessMap.h"
 
+#include <Tavrin/Util/FileSystem.h>
+
 #include <QFile>
 
 #include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <dirent.h>
@@ -117,30 +120,6 @@ QString DecodeFileName(const char* bytes, int length)
     return QString::fromLatin1(bytes, length);
 }
 
-// In a sticky directory (/tmp) others may add entries but not rename or remove root's.
-bool OnlyRootMayChange(const struct stat& info)
-{
-    const bool othersMayWrite = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
-    return info.st_uid == 0 &&
-           (!othersMayWrite || (S_ISDIR(info.st_mode) && (info.st_mode & S_ISVTX) != 0));
-}
-
-// Root starts what it finds here: a file that another user could change, or swap through one
-// of its directories, would run that user's code as root.
-bool SafeForRoot(const QByteArray& path)
-{
-    struct stat info;
-    if (stat(path.constData(), &info) != 0 || !OnlyRootMayChange(info)) {
-        return false;
-    }
-    for (int slash = path.lastIndexOf('/'); slash > 0; slash = path.lastIndexOf('/', slash - 1)) {
-        if (stat(path.left(slash).constData(), &info) != 0 || !OnlyRootMayChange(info)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 std::map<QString, QString> GetCurrentProcessMap(std::function<bool(const QString&)> filter)
@@ -163,7 +142,8 @@ std::map<QString, QString> GetCurrentProcessMap(std::function<bool(const QString
         }
         const QString key =
             DecodeFileName(name, static_cast<int>(buffer + length - name)).toLower();
-        if (filter(key) && (!runningAsRoot || length == 0 || SafeForRoot(QByteArray(buffer, length)))) {
+        if (filter(key) && (!runningAsRoot || length == 0 ||
+                            Util::OnlyRootMayChange(std::string(buffer, buffer + length)))) {
             processes[key] = DecodeFileName(buffer, length);
         }
     }

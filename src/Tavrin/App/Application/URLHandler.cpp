@@ -3,12 +3,17 @@
 #include <Tavrin/App/Application/AbstractPreferredBrowser.h>
 #include <Tavrin/App/Application/BrowserNames_p.h>
 
+#include <Tavrin/Util/FileSystem.h>
+
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QScopedValueRollback>
 
 #include <glog/logging.h>
+
+#include <unistd.h>
 
 namespace Tavrin {
 namespace App {
@@ -54,6 +59,12 @@ bool URLHandler::StartPreferredBrowser(const QUrl& url)
 {
     const QString browser = m_preferredBrowser ? m_preferredBrowser->GetBrowserPath() : QString();
     if (browser.isEmpty() || IsEdge(browser)) {
+        return false;
+    }
+    // A path remembered or found earlier may lead to a program that another user can change.
+    if (geteuid() == 0 && !Util::OnlyRootMayChange(QFile::encodeName(browser).toStdString())) {
+        LOG(WARNING) << "Not starting " << browser.toStdString()
+                     << " as root: another user could change it";
         return false;
     }
     if (!QProcess::startDetached(browser, {url.toString()})) {
