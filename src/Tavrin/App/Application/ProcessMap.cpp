@@ -77,24 +77,28 @@ std::vector<unsigned long> ListPids(DIR* proc)
 }
 
 // The process directory belongs to the process's effective user.
-bool RunsAsUs(int procFd, const char* pidName)
+bool RunsAsUs(int procFd, unsigned long pid)
 {
+    char pidName[24];
+    std::snprintf(pidName, sizeof pidName, "%lu", pid);
     struct stat info;
     return fstatat(procFd, pidName, &info, 0) == 0 && info.st_uid == geteuid();
 }
 
+// What another user runs is no program of ours to start; as root, neither is one that another
+// user could change.
+bool IsOurs(int procFd, unsigned long pid, const char* executable, int length)
+{
+    return RunsAsUs(procFd, pid) && (geteuid() != 0 || Util::OnlyRootMayChange(std::string(
+                                                           executable, executable + length)));
+}
+
 // The executable's path as raw bytes, relative to the open /proc so that each lookup skips
-// resolving "/proc" again. Empty when the process is gone, may not be inspected or runs as
-// another user: what another user runs is no program of ours to start.
+// resolving "/proc" again. Empty when the process is gone or may not be inspected.
 int ReadExecutable(int procFd, unsigned long pid, char* buffer, int size)
 {
-    char pidName[24];
-    std::snprintf(pidName, sizeof pidName, "%lu", pid);
-    if (!RunsAsUs(procFd, pidName)) {
-        return 0;
-    }
     char link[32];
-    std::snprintf(link, sizeof link, "%s/exe", pidName);
+    std::snprintf(link, sizeof link, "%lu/exe", pid);
     const ssize_t length = readlinkat(procFd, link, buffer, static_cast<size_t>(size));
     if (length <= 0 || length >= size) {
         return 0;
@@ -130,7 +134,6 @@ std::map<QString, QString> GetCurrentProcessMap(std::function<bool(const QString
         return processes;
     }
     const int procFd = dirfd(proc.get());
-    const bool runningAsRoot = geteuid() == 0;
     char buffer[PATH_MAX];
     for (unsigned long pid : ListPids(proc.get())) {
         const int length = ReadExecutable(procFd, pid, buffer, sizeof buffer);
@@ -142,8 +145,8 @@ std::map<QString, QString> GetCurrentProcessMap(std::function<bool(const QString
         }
         const QString key =
             DecodeFileName(name, static_cast<int>(buffer + length - name)).toLower();
-        if (filter(key) && (!runningAsRoot || length == 0 ||
-                            Util::OnlyRootMayChange(std::string(buffer, buffer + length)))) {
+        // Asked only of the few processes the filter accepts.
+        if (filter(key) && (length == 0 || IsOurs(procFd, pid, buffer, length))) {
             processes[key] = DecodeFileName(buffer, length);
         }
     }
