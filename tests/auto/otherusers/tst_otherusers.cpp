@@ -20,11 +20,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <functional>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,7 +37,6 @@ using Tavrin::Test::LogCapture;
 using Tavrin::Test::NewTempDir;
 using Tavrin::Test::WriteFile;
 using Tavrin::Util::AppMutexLocker;
-using Tavrin::Util::PrivateDirectory;
 
 const int kWaitMs = 30000;
 const uid_t kNobody = 65534;
@@ -100,14 +96,6 @@ QString Uid()
     return QString::number(geteuid());
 }
 
-// A file last modified a year ago.
-void PlantOldFile(const QString& path)
-{
-    ASSERT_TRUE(WriteFile(path, "the user's own"));
-    const timespec old{std::time(nullptr) - 365 * 24 * 3600, 0}, times[2] = {old, old};
-    ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
-}
-
 QString ModeOf(const QString& path)
 {
     struct stat info;
@@ -123,8 +111,8 @@ TEST(TemporaryFiles, AnotherUsersDirectoryIsRefusedAndNothingOfTheUserIsSwept)
     SKIP_UNLESS_ROOT();
     const SharedDirectory shared;
     const QString home = NewTempDir("home");
-    PlantOldFile(home + "/thesis.txt");
-    chmod(QFile::encodeName(home).constData(), 0755);  // the other user may see it
+    ASSERT_TRUE(WriteFile(home + "/thesis.txt", "the user's own"));  // swept at 0 days
+    chmod(QFile::encodeName(home).constData(), 0755);                // the other user may see it
     const QString own = "Prod-" + Uid();
     const QString plants[] = {
         "mkdir " + own + " && ln -s '" + home + "' " + own + "/temp",
@@ -218,7 +206,7 @@ TEST(TemporaryFiles, EveryComponentFromThePerUserDirectoryDownIsChecked)
 TEST(RemoveDir, RefusesASymlinkInPlaceOfTheDirectoryAndAnotherUsersDirectory)
 {
     const QString dir = NewTempDir("sweep"), target = NewTempDir("target");
-    PlantOldFile(target + "/kept.txt");
+    ASSERT_TRUE(WriteFile(target + "/kept.txt", "kept"));
     ASSERT_TRUE(QFile::link(target, dir + "/link"));
     for (const QString& path : {dir + "/link", dir + "/link/", dir + "/link//"}) {
         LogCapture log(google::GLOG_ERROR);
