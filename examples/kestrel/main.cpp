@@ -10,6 +10,7 @@
 // unusable command line, 3 when the application did not start in time.
 #include "KestrelApplication.h"
 #include "KestrelCustomization.h"
+#include "KestrelDialogs.h"
 #include "KestrelHelpLinks.h"
 #include "KestrelLookAndFeel.h"
 #include "KestrelMainWindow.h"
@@ -99,6 +100,7 @@ int main(int argc, char** argv)
     Kestrel::KestrelMainWindow window(QCoreApplication::applicationVersion());
     lookAndFeel.AttachMenus(window.LanguageMenu(), window.ThemeMenu());
     new Kestrel::KestrelHelpLinks(application, window.HelpMenu());  // a child of the menu
+    new Kestrel::KestrelDialogs(application, window, window.HelpMenu());  // likewise
     QObject::connect(&window, &Kestrel::KestrelMainWindow::QuitRequested, &application,
                      &KestrelApplication::TryToQuit);
     QObject::connect(
