@@ -113,6 +113,8 @@ bool KestrelDialogShots::ShootTheme(const QString& base, const QString& theme, Q
     for (const char* aboutLocale : kAboutLocales) {
         if (lookAndFeel) {
             lookAndFeel->SetLocale(aboutLocale);
+            // The language change is posted; the card would take it for a switch while open.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
         }
         if (!ShootAbout(path(QStringLiteral("about-") + QLatin1String(aboutLocale)), error)) {
             return false;
@@ -120,6 +122,7 @@ bool KestrelDialogShots::ShootTheme(const QString& base, const QString& theme, Q
     }
     if (lookAndFeel) {
         lookAndFeel->SetLocale(locale);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     }
     return ShootEmailCards(base, theme, error) && ShootInformer(path(QStringLiteral("informer")), error);
 }

@@ -38,7 +38,7 @@ Rabatte für Sie!</translation>
     </message>
     <message>
         <source>Register and continue</source>
-        <translation>Registrieren und weiter</translation>
+        <translation>Jetzt registrieren</translation>
     </message>
     <message>
         <source>Skip</source>

@@ -85,8 +85,9 @@ void ExpectDialogScreenshots(const QString& shot)
             const QString path = shot + "-" + dialog + "-" + theme + ".png";
             const QImage image(path);
             EXPECT_FALSE(image.isNull()) << path.toStdString();
-            if (size.isValid())
+            if (size.isValid()) {
                 EXPECT_EQ(image.size(), size) << path.toStdString();
+            }
             QByteArray bytes(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
             distinct.insert(bytes);
         }

@@ -6,6 +6,7 @@
 #include "Tavrin/App/Application/ILookAndFeelManager.h"
 #include "Tavrin/App/BuildInfo_p.h"
 #include "Tavrin/Util/StringConversion.h"
+#include "Tavrin/Util/StyledPalette.h"
 #include "Tavrin/Util/WidgetUtils.h"
 
 #include "ui_AboutBoxDialog.h"
@@ -35,11 +36,11 @@ const char kPicturePath[] = ":/About/about_%1.png";
 const char kCompanyNotice[] = "\u00A9 %1 Tavrin Software";
 const char kDomainNotice[] = "\u00A9 %1 tavrin.example";
 
-// The link markup with the target and the caption put in one after the other, so that a "%1"
-// in the target is not taken for the caption's place.
+// The link markup with the target and the caption put in at once: one after the other, a "%1"
+// in the target would be taken for the caption's place.
 QString LinkMarkup(const QString& target, const QString& caption)
 {
-    return QString::fromLatin1(kLinkMarkup).arg(target).arg(caption);
+    return QString::fromLatin1(kLinkMarkup).arg(target, caption);
 }
 
 std::shared_ptr<ICustomizationManager> Customization()
@@ -88,6 +89,7 @@ AboutBoxDialog::AboutBoxDialog(const QString& versionText, const QString& homepa
                                bool companyNotice, QWidget* parent)
     : QDialog(parent), m_ui(new Ui::AboutBoxDialog), m_versionText(versionText)
 {
+    Util::StyledPalette::Apply();  // before the links are laid out
     m_ui->setupUi(this);
     m_ui->mailToLabel->adjustSize();
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);

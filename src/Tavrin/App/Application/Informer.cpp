@@ -2,6 +2,8 @@
 
 #include "Tavrin/App/Application/DialogSupport_p.h"
 
+#include "Tavrin/Util/StyledPalette.h"
+
 #include <QCursor>
 #include <QIcon>
 #include <QLabel>
@@ -47,6 +49,7 @@ QFlags<QMessageBox::StandardButton> Informer::ExecDialog(const QString& text,
                      << text.left(80).toStdString();
         return QMessageBox::NoButton;
     }
+    Util::StyledPalette::Apply();  // before the text's links are laid out
     QWidget* parent = m_impl->parentProvider ? m_impl->parentProvider() : nullptr;
     auto* box = new Util::AlertBox(level, QString(), text, QMessageBox::Ok, parent,
                                    Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
