@@ -2,10 +2,12 @@
 #include <Tavrin/Util/AlertBox.h>
 #include <Tavrin/Util/EmailValidator.h>
 #include <Tavrin/Util/SpontaneousDialog.h>
+#include <Tavrin/Util/StyledPalette.h>
 #include <Tavrin/Util/VersionToString.h>
 #include <Tavrin/Util/WidgetUtils.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -120,4 +122,27 @@ TEST(EmailValidator, AcceptsAddressesAllowsWhatCanStillBecomeOneAndRejectsTheRes
             int position = text.size();
             EXPECT_EQ(validator->validate(text, position), state) << text.toStdString();
         }
+}
+
+// The application's style sheet reaches the link colour of texts set afterwards; a sheet
+// without the rule, or with a colour Qt cannot read, leaves the palette alone.
+TEST(StyledPalette, StyleSheetRuleSetsTheApplicationLinkColour)
+{
+    const QColor original = QApplication::palette().color(QPalette::Link);
+    const std::pair<const char*, QColor> cases[] = {
+        {"Tavrin--Util--StyledPalette { qproperty-linksColor: #C45D4B; }", QColor("#C45D4B")},
+        {"QLabel { color: red; }", QColor("#C45D4B")},
+        {"Tavrin--Util--StyledPalette { qproperty-linksColor: nonsense; }", QColor("#C45D4B")},
+        {"Tavrin--Util--StyledPalette { qproperty-linksColor: #2050A0; }", QColor("#2050A0")},
+    };
+    for (const auto& [sheet, expected] : cases) {
+        qApp->setStyleSheet(sheet);
+        StyledPalette::Apply();
+        EXPECT_EQ(QApplication::palette().color(QPalette::Link), expected) << sheet;
+        EXPECT_EQ(QApplication::palette().color(QPalette::LinkVisited), expected) << sheet;
+    }
+    qApp->setStyleSheet(QString());
+    QPalette palette = QApplication::palette();
+    palette.setColor(QPalette::Link, original);
+    QApplication::setPalette(palette);
 }
