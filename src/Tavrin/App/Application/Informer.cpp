@@ -22,6 +22,7 @@ const char kBoxObjectName[] = "Informer_AlertBox";
 const char kDefaultIcon[] = ":/Icons/large_icon.png";
 const char kWindowIcon[] = ":/Icons/activation.png";
 const int kBoxWidth = 450;
+const char kLearnMoreLabel[] = "tavrin_alertbox_learnmore";
 
 }  // namespace
 
@@ -59,6 +60,9 @@ QFlags<QMessageBox::StandardButton> Informer::ExecDialog(const QString& text,
     box->setWindowIcon(QIcon(QPixmap(QLatin1String(kWindowIcon))));
     box->SetLearnMoreLink(learnMoreLink);
     for (QLabel* label : box->findChildren<QLabel*>()) {
+        if (label->objectName() == QLatin1String(kLearnMoreLabel)) {
+            continue;  // the box opens its own "Learn more"; a second handler opens it twice
+        }
         label->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
         label->setOpenExternalLinks(false);
         connect(label, &QLabel::linkActivated, this, &Informer::OnDialogLinkActivated);
