@@ -49,7 +49,7 @@ BENCHMARK(BM_Validator_Ours)->Arg(0)->Arg(1)->Arg(2);
 
 void BM_Validator_Regex(benchmark::State& state)
 {
-    QRegularExpressionValidator validator(QRegularExpression(QLatin1String(kPattern)));
+    QRegularExpressionValidator validator{QRegularExpression(QString::fromLatin1(kPattern))};
     Validate(state, validator);
 }
 BENCHMARK(BM_Validator_Regex)->Arg(0)->Arg(1)->Arg(2);
@@ -67,7 +67,7 @@ void BM_Card_BareDialogSameSheets(benchmark::State& state)
 {
     QByteArray sheet;
     for (const char* path : {":/EmailDialog/EmailDialog.qss", ":/Dialogs/Dialogs.qss"}) {
-        QFile file(QLatin1String(path));
+        QFile file{QString::fromLatin1(path)};
         file.open(QIODevice::ReadOnly);
         sheet += file.readAll();
     }
