@@ -316,7 +316,9 @@ TEST(AboutBox, LinksRightsNoticeAndSupportAddressAreFilledOnce)
         g_customization->supportEmail = c.support;
         g_customization->customAboutCaption = c.caption;
         QWidget owner;
+        g_customization->customizedWidgets.clear();
         AboutBoxDialog about("Tavrin Test 14.5", c.homepage, c.company, &owner);
+        EXPECT_EQ(g_customization->customizedWidgets, QStringList{"AboutBoxDialog"});
         EXPECT_EQ(Child<QLabel>(about, "homePageLabel")->text(),
                   QString("<a href=\"%1\">Visit homepage</a>").replace("%1", c.homepage));
         EXPECT_EQ(Child<QLabel>(about, "applicationVersionLabel")->text(), "Tavrin Test 14.5");
