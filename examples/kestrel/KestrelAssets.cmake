@@ -112,10 +112,10 @@ add_custom_target(kestrel_lupdate
             -ts "${translations}/kestrel_de_DE.ts" "${translations}/kestrel_ru_RU.ts"
     COMMAND Qt5::lupdate ${lupdate_options} -pluralonly "${CMAKE_CURRENT_SOURCE_DIR}"
             -ts "${translations}/kestrel_en_US.ts"
-    COMMAND Qt5::lupdate ${lupdate_options} "${PROJECT_SOURCE_DIR}/src"
+    # The include paths let lupdate find a class from its source file, which gives its context.
+    COMMAND Qt5::lupdate ${lupdate_options} -I "${PROJECT_SOURCE_DIR}/src"
+            -I "${PROJECT_SOURCE_DIR}/platform" "${PROJECT_SOURCE_DIR}/src"
             "${PROJECT_SOURCE_DIR}/platform"
-            # Without them a class is not found from its source file, which loses its context.
-            -I "${PROJECT_SOURCE_DIR}/src" -I "${PROJECT_SOURCE_DIR}/platform"
             -ts "${translations}/tavrinapp_de_DE.ts" "${translations}/tavrinapp_ru_RU.ts"
     COMMENT "Updating the translation sources of Tavrin Kestrel"
     VERBATIM)

@@ -1,6 +1,7 @@
 #include "SmokeRun.h"
 
 #include "KestrelEditMenu.h"
+#include "KestrelDialogShots.h"
 #include "StartupReport.h"
 #include "TouchPage.h"
 
@@ -39,7 +40,8 @@ SmokeRun::SmokeRun(Tavrin::App::Application& application, QWidget& window, Launc
     : QObject(&application),
       m_application(application),
       m_window(window),
-      m_options(std::move(options))
+      m_options(std::move(options)),
+      m_dialogShots(new KestrelDialogShots(application, window, this))
 {
     // Queued, so the run happens inside the event loop, after the window has been shown.
     connect(&application, &Tavrin::App::Application::ApplicationStarted, this, &SmokeRun::Run,
@@ -70,7 +72,14 @@ void SmokeRun::Run()
                           (m_openedLinks.isEmpty() ? QStringLiteral("(none)")
                                                    : m_openedLinks.join(QLatin1Char(' '))));
     PrintLine(stdout, SyntheticTouchPanReport(m_window));
+    PrintLine(stdout, QStringLiteral("email card: ") + m_dialogShots->EmailCardOutcome());
     if (m_options.WantsScreenshot() && !SaveScreenshots()) {
+        return;
+    }
+    QString failed;
+    if (m_options.WantsScreenshot() &&
+        !m_dialogShots->SaveScreenshots(m_options.ScreenshotPath(), &failed)) {
+        Fail(tr("Cannot write the screenshot to %1.").arg(failed), 1);
         return;
     }
     if (!m_application.TryToQuit()) {

@@ -17,6 +17,8 @@ class Application;
 
 namespace Kestrel {
 
+class KestrelDialogShots;
+
 // An unattended run: once the application has started and its event loop runs, prints the
 // start-up report on stdout, saves the screenshots when asked to and quits through the
 // application's quit policy. There is one screenshot per theme: the given path shows the
@@ -52,6 +54,7 @@ private:
     const LaunchOptions m_options;
     QTimer m_deadline;
     QStringList m_openedLinks;
+    KestrelDialogShots* m_dialogShots;
 };
 
 }  // namespace Kestrel

@@ -11,6 +11,7 @@
 #include "KestrelApplication.h"
 #include "KestrelCustomization.h"
 #include "KestrelEditMenu.h"
+#include "KestrelDialogs.h"
 #include "KestrelHelpLinks.h"
 #include "KestrelLookAndFeel.h"
 #include "KestrelMainWindow.h"
@@ -105,6 +106,7 @@ int main(int argc, char** argv)
     new Kestrel::KestrelHelpLinks(application, window.HelpMenu());  // a child of the menu
     new Kestrel::KestrelEditMenu(application, window);  // children of the window
     new Kestrel::KestrelWindowMenu(window, window.HelpMenu());
+    new Kestrel::KestrelDialogs(application, window, window.HelpMenu());  // likewise
     QObject::connect(&window, &Kestrel::KestrelMainWindow::QuitRequested, &application,
                      &KestrelApplication::TryToQuit);
     QObject::connect(

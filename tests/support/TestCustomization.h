@@ -4,6 +4,7 @@
 #include <Tavrin/App/Application/IGateway.h>
 
 #include <QStringList>
+#include <QWidget>
 
 #include <string>
 #include <vector>
@@ -20,7 +21,10 @@ public:
     {
         appliedLocales << QString::fromStdString(locale);
     }
-    void ApplyCustomization(QWidget*) override {}
+    void ApplyCustomization(QWidget* widget) override
+    {
+        customizedWidgets << (widget ? widget->objectName() : QStringLiteral("(null)"));
+    }
     std::string GetOrganizationName() const override { return organization; }
     Core::Version GetVersion() const override { return version; }
     std::string GetTemporaryFolderName() const override { return temporaryFolder; }
@@ -48,6 +52,7 @@ public:
     bool emailDialogEnabled = false;
 
     QStringList appliedLocales;
+    QStringList customizedWidgets;  // object names of the widgets handed to ApplyCustomization
 };
 
 // Keeps what the application hands to the gateway, for the test to run.

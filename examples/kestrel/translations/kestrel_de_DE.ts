@@ -2,6 +2,21 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>Kestrel::KestrelDialogs</name>
+    <message>
+        <source>&lt;p&gt;&lt;b&gt;Something does not work as it should?&lt;/b&gt;&lt;/p&gt;&lt;p&gt;Tell us on the &lt;a href=&quot;%1&quot;&gt;support page&lt;/a&gt; or write to &lt;a href=&quot;mailto:%2&quot;&gt;%2&lt;/a&gt;. The version details from Help &amp;gt; About help us find the cause sooner.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;Funktioniert etwas nicht wie erwartet?&lt;/b&gt;&lt;/p&gt;&lt;p&gt;Schreiben Sie uns auf der &lt;a href=&quot;%1&quot;&gt;Support-Seite&lt;/a&gt; oder an &lt;a href=&quot;mailto:%2&quot;&gt;%2&lt;/a&gt;. Mit den Versionsangaben aus Hilfe &amp;gt; Über finden wir die Ursache schneller.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&amp;Report a Problem…</source>
+        <translation>&amp;Problem melden…</translation>
+    </message>
+    <message>
+        <source>&amp;About Tavrin Kestrel</source>
+        <translation>Ü&amp;ber Tavrin Kestrel</translation>
+    </message>
+</context>
+<context>
     <name>Kestrel::KestrelEditMenu</name>
     <message>
         <source>Tavrin Kestrel</source>

@@ -2,6 +2,21 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>Kestrel::KestrelDialogs</name>
+    <message>
+        <source>&lt;p&gt;&lt;b&gt;Something does not work as it should?&lt;/b&gt;&lt;/p&gt;&lt;p&gt;Tell us on the &lt;a href=&quot;%1&quot;&gt;support page&lt;/a&gt; or write to &lt;a href=&quot;mailto:%2&quot;&gt;%2&lt;/a&gt;. The version details from Help &amp;gt; About help us find the cause sooner.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;Что-то работает не так, как должно?&lt;/b&gt;&lt;/p&gt;&lt;p&gt;Сообщите нам на &lt;a href=&quot;%1&quot;&gt;странице поддержки&lt;/a&gt; или напишите на &lt;a href=&quot;mailto:%2&quot;&gt;%2&lt;/a&gt;. Сведения о версии из меню «Справка &amp;gt; О программе» помогут нам быстрее найти причину.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&amp;Report a Problem…</source>
+        <translation>&amp;Сообщить о проблеме…</translation>
+    </message>
+    <message>
+        <source>&amp;About Tavrin Kestrel</source>
+        <translation>&amp;О программе Tavrin Kestrel</translation>
+    </message>
+</context>
+<context>
     <name>Kestrel::KestrelEditMenu</name>
     <message>
         <source>Tavrin Kestrel</source>

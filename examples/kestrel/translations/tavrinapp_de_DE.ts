@@ -13,6 +13,47 @@
     </message>
 </context>
 <context>
+    <name>EmailWidget</name>
+    <message>
+        <source>Thank you for choosing Tavrin software!</source>
+        <translation>Danke, dass Sie sich für Tavrin-Software entschieden haben!</translation>
+    </message>
+    <message>
+        <source>We have special
+discounts for you!</source>
+        <translation>Wir haben besondere
+Rabatte für Sie!</translation>
+    </message>
+    <message>
+        <source>Email:</source>
+        <translation>E-Mail:</translation>
+    </message>
+    <message>
+        <source>I don&apos;t want to recieve Tavrin newsletters</source>
+        <translation>Ich möchte keine Tavrin-Newsletter erhalten</translation>
+    </message>
+    <message>
+        <source>You may cancel this subscription at any time.</source>
+        <translation>Sie können dieses Abonnement jederzeit kündigen.</translation>
+    </message>
+    <message>
+        <source>Register and continue</source>
+        <translation>Jetzt registrieren</translation>
+    </message>
+    <message>
+        <source>Skip</source>
+        <translation>Überspringen</translation>
+    </message>
+    <message>
+        <source>Register now and you will be among the first to know about our special offers and sales.</source>
+        <translation>Registrieren Sie sich jetzt und erfahren Sie als Erste von unseren Sonderangeboten und Rabattaktionen.</translation>
+    </message>
+    <message>
+        <source>Please enter a valid email address</source>
+        <translation>Bitte geben Sie eine gültige E-Mail-Adresse ein</translation>
+    </message>
+</context>
+<context>
     <name>SharedMessages</name>
     <message>
         <source>NVIDIA&lt;sup&gt;&amp;reg;&lt;/sup&gt; CUDA&amp;#8482; acceleration has been disabled in NVIDIA&lt;sup&gt;&amp;reg;&lt;/sup&gt; Control Panel. To enable CUDA&amp;#8482; acceleration for Tavrin Kestrel, select &lt;b&gt;High-performance NVIDIA&lt;sup&gt;&amp;reg;&lt;/sup&gt; processor&lt;/b&gt; as your preferred graphics processor in NVIDIA&lt;sup&gt;&amp;reg;&lt;/sup&gt; Control Panel.&lt;br&gt;&lt;br&gt;&lt;a href=&quot;%1&quot; style=&quot;%2&quot;&gt;Detailed Instructions&lt;/a&gt;</source>
@@ -24,10 +65,48 @@
     </message>
 </context>
 <context>
+    <name>Tavrin::App::AboutBoxDialog</name>
+    <message>
+        <source>&lt;a href=&quot;https://www.tavrin.example/&quot;&gt;Visit home page&lt;/a&gt;</source>
+        <translation>&lt;a href=&quot;https://www.tavrin.example/&quot;&gt;Zur Homepage&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;a href=&quot;mailto:support@tavrin.example&quot;&gt;support@tavrin.example&lt;/a&gt;</source>
+        <translation>&lt;a href=&quot;mailto:support@tavrin.example&quot;&gt;support@tavrin.example&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;a href=&quot;#version-details&quot;&gt;Copy version details&lt;/a&gt;</source>
+        <translation>&lt;a href=&quot;#version-details&quot;&gt;Versionsangaben kopieren&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>All Rights Reserved</source>
+        <translation>Alle Rechte vorbehalten</translation>
+    </message>
+    <message>
+        <source>Visit homepage</source>
+        <translation>Zur Homepage</translation>
+    </message>
+    <message>
+        <source>Email address has been copied to the clipboard</source>
+        <translation>Die E-Mail-Adresse wurde in die Zwischenablage kopiert</translation>
+    </message>
+    <message>
+        <source>Version details have been copied to the clipboard</source>
+        <translation>Die Versionsangaben wurden in die Zwischenablage kopiert</translation>
+    </message>
+</context>
+<context>
     <name>Tavrin::App::ConfirmationAlertBox</name>
     <message>
         <source>Don&apos;t show this again</source>
         <translation>Nicht mehr anzeigen</translation>
+    </message>
+</context>
+<context>
+    <name>Tavrin::App::Informer</name>
+    <message>
+        <source>Email address has been copied to the clipboard</source>
+        <translation>Die E-Mail-Adresse wurde in die Zwischenablage kopiert</translation>
     </message>
 </context>
 <context>

@@ -13,6 +13,47 @@
     </message>
 </context>
 <context>
+    <name>EmailWidget</name>
+    <message>
+        <source>Thank you for choosing Tavrin software!</source>
+        <translation>Спасибо, что выбрали программы Tavrin!</translation>
+    </message>
+    <message>
+        <source>We have special
+discounts for you!</source>
+        <translation>Для вас у нас есть
+особые скидки!</translation>
+    </message>
+    <message>
+        <source>Email:</source>
+        <translation>Эл. почта:</translation>
+    </message>
+    <message>
+        <source>I don&apos;t want to recieve Tavrin newsletters</source>
+        <translation>Я не хочу получать рассылку Tavrin</translation>
+    </message>
+    <message>
+        <source>You may cancel this subscription at any time.</source>
+        <translation>Вы можете отменить подписку в любое время.</translation>
+    </message>
+    <message>
+        <source>Register and continue</source>
+        <translation>Зарегистрироваться</translation>
+    </message>
+    <message>
+        <source>Skip</source>
+        <translation>Пропустить</translation>
+    </message>
+    <message>
+        <source>Register now and you will be among the first to know about our special offers and sales.</source>
+        <translation>Зарегистрируйтесь сейчас и первыми узнавайте о наших специальных предложениях и распродажах.</translation>
+    </message>
+    <message>
+        <source>Please enter a valid email address</source>
+        <translation>Введите правильный адрес электронной почты</translation>
+    </message>
+</context>
+<context>
     <name>SharedMessages</name>
     <message>
         <source>NVIDIA&lt;sup&gt;&amp;reg;&lt;/sup&gt; CUDA&amp;#8482; acceleration has been disabled in NVIDIA&lt;sup&gt;&amp;reg;&lt;/sup&gt; Control Panel. To enable CUDA&amp;#8482; acceleration for Tavrin Kestrel, select &lt;b&gt;High-performance NVIDIA&lt;sup&gt;&amp;reg;&lt;/sup&gt; processor&lt;/b&gt; as your preferred graphics processor in NVIDIA&lt;sup&gt;&amp;reg;&lt;/sup&gt; Control Panel.&lt;br&gt;&lt;br&gt;&lt;a href=&quot;%1&quot; style=&quot;%2&quot;&gt;Detailed Instructions&lt;/a&gt;</source>
@@ -24,10 +65,48 @@
     </message>
 </context>
 <context>
+    <name>Tavrin::App::AboutBoxDialog</name>
+    <message>
+        <source>&lt;a href=&quot;https://www.tavrin.example/&quot;&gt;Visit home page&lt;/a&gt;</source>
+        <translation>&lt;a href=&quot;https://www.tavrin.example/&quot;&gt;Перейти на сайт&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;a href=&quot;mailto:support@tavrin.example&quot;&gt;support@tavrin.example&lt;/a&gt;</source>
+        <translation>&lt;a href=&quot;mailto:support@tavrin.example&quot;&gt;support@tavrin.example&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;a href=&quot;#version-details&quot;&gt;Copy version details&lt;/a&gt;</source>
+        <translation>&lt;a href=&quot;#version-details&quot;&gt;Скопировать сведения о версии&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>All Rights Reserved</source>
+        <translation>Все права защищены</translation>
+    </message>
+    <message>
+        <source>Visit homepage</source>
+        <translation>Перейти на сайт</translation>
+    </message>
+    <message>
+        <source>Email address has been copied to the clipboard</source>
+        <translation>Адрес электронной почты скопирован в буфер обмена</translation>
+    </message>
+    <message>
+        <source>Version details have been copied to the clipboard</source>
+        <translation>Сведения о версии скопированы в буфер обмена</translation>
+    </message>
+</context>
+<context>
     <name>Tavrin::App::ConfirmationAlertBox</name>
     <message>
         <source>Don&apos;t show this again</source>
         <translation>Больше не показывать</translation>
+    </message>
+</context>
+<context>
+    <name>Tavrin::App::Informer</name>
+    <message>
+        <source>Email address has been copied to the clipboard</source>
+        <translation>Адрес электронной почты скопирован в буфер обмена</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 // helper program, which writes down the arguments it got.
 #include <Tavrin/App/Application/Application.h>
 #include <Tavrin/App/Application/ApplicationRestarter.h>
+#include <Tavrin/App/Application/EmailDialog.h>
 #include <Tavrin/App/Application/EventHandler.h>
 #include <Tavrin/App/Application/ISplash.h>
 #include <Tavrin/App/Application/LoggingGuard_p.h>
@@ -13,11 +14,14 @@
 
 #include <QAbstractEventDispatcher>
 #include <QDir>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include <glog/logging.h>
@@ -100,11 +104,13 @@ TEST(Application, StartRunsOnceAndAsksForAnUpdateCheckLaterUnlessSwitchedOff)
     }
 }
 
+// The real card, run modally between the two signals; the test closes it like a user.
 TEST(Application, EmailDialogOnlyOnAFirstLaunchOfAnUnregisteredUserWhenTheGatewayRunsIt)
 {
     // Launch type, IsRegUser, the dialog enabled, a gateway, the dialogs shown.
     const std::tuple<Application::LaunchType, const char*, bool, bool, int> cases[] = {
         {Application::FirstLaunch, "0", true, false, 1},
+        {Application::FirstLaunch, "2", true, false, 1},
         {Application::FirstLaunchAfterUpdate, "", true, false, 0},
         {Application::RegularLaunch, "", true, false, 0},
         {Application::FirstLaunch, "1", true, false, 0},
@@ -122,15 +128,35 @@ TEST(Application, EmailDialogOnlyOnAFirstLaunchOfAnUnregisteredUserWhenTheGatewa
         app.GetSettingsManager()->SetString("IsRegUser", isRegUser);
         auto gateway = std::make_shared<Gateway>();
         app.SetExternalStimulusGateway(withGateway ? gateway : nullptr);
-        QSignalSpy shown(&app, &Application::AfterShowEmailDialog);
+        QMainWindow window;
+        app.SetMainWindow(&window);
+        // Signals and cards in the order they came: "before", "card", "after".
+        QStringList order;
+        QObject::connect(&app, &Application::BeforeShowEmailDialog, [&] { order << "before"; });
+        QObject::connect(&app, &Application::AfterShowEmailDialog, [&] { order << "after"; });
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            auto* card = qobject_cast<Tavrin::App::EmailDialog*>(QApplication::activeModalWidget());
+            if (card && card->isVisible()) {
+                order << (card->parentWidget() == &window ? "card" : "card without parent");
+                card->findChild<QPushButton*>("disagreeButton")->click();
+            }
+        });
+        closer.start(5);
         app.Start();
-        EXPECT_EQ(shown.count(), dialogs) << launchType << isRegUser;
+        QStringList expected;
+        for (int i = 0; i < dialogs; ++i)
+            expected << "before" << "card" << "after";
+        EXPECT_EQ(order, expected) << launchType << isRegUser;
+        EXPECT_EQ(app.GetMailSettingsManager()->GetString("IsRegUser", ""),
+                  dialogs ? "2" : isRegUser);
         if (withGateway) {
             ASSERT_EQ(gateway->stimuli.size(), 2u);  // then the post-install page's
             EXPECT_EQ(gateway->stimuli[0].id, "EMAIL_DIALOG");
             gateway->stimuli[0].action();
-            EXPECT_EQ(shown.count(), 1);
+            EXPECT_EQ(order, (QStringList{"before", "card", "after"}));
         }
+        EXPECT_EQ(window.findChild<Tavrin::App::EmailDialog*>(), nullptr);  // deleted after
     }
 }
 

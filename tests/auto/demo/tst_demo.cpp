@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QImage>
 #include <QMap>
+#include <QSet>
 #include <QProcess>
 #include <QSettings>
 
@@ -19,6 +20,7 @@ struct Outcome
 {
     int exitCode = -1;  // -1 when the program crashed or did not finish in time
     QMap<QString, QString> report;
+    QStringList dialogShots;  // every "dialog screenshot" line, in order
     std::string errors;
 };
 
@@ -51,6 +53,9 @@ Outcome Start(const QString& home, const QStringList& arguments, const QString& 
         if (line.indexOf(": ") > 0) {
             run.report.insert(line.section(": ", 0, 0), line.section(": ", 1));
         }
+        if (line.startsWith("dialog screenshot: ")) {
+            run.dialogShots << line.section(": ", 1);
+        }
     }
     run.errors = (process.readAllStandardError() + process.errorString()).toStdString();
     return run;
@@ -64,6 +69,31 @@ void ExpectScreenshotOfTheWindow(const QString& path)
     QImage blank(image.size(), image.format());
     blank.fill(image.pixel(0, 0));
     EXPECT_NE(image, blank) << "the screenshot is blank";
+}
+
+// Beside "<shot>.png": each dialog in each theme, a picture of its own.
+void ExpectDialogScreenshots(const QString& shot)
+{
+    const QSize about(450, 312), card(500, 400);
+    const std::pair<const char*, QSize> dialogs[] = {
+        {"about-en_US", about},   {"about-de_DE", about},   {"about-ru_RU", about},
+        {"email-empty", card},    {"email-invalid", card},  {"email-valid", card},
+        {"informer", QSize()}};
+    QSet<QByteArray> distinct;
+    for (const char* theme : {"dark", "light"}) {
+        for (const auto& [dialog, size] : dialogs) {
+            const QString path = shot + "-" + dialog + "-" + theme + ".png";
+            const QImage image(path);
+            EXPECT_FALSE(image.isNull()) << path.toStdString();
+            if (size.isValid()) {
+                EXPECT_EQ(image.size(), size) << path.toStdString();
+            }
+            QByteArray bytes(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
+            distinct.insert(bytes);
+        }
+    }
+    // Each language, card state and informer theme shows; the cards may look alike in themes.
+    EXPECT_GE(distinct.size(), 8);
 }
 
 // The mean grey level of an image, 0 (black) to 255 (white).
@@ -97,6 +127,7 @@ TEST(KestrelDemo, RunsUnattendedShootsEveryThemeAndKeepsChoicesAndHistoryAcrossR
               "https://www.tavrin.example/en/thank-you/?product=kestrel&version=" KESTREL_VERSION);
     EXPECT_EQ(quick.report.value("product"), "Tavrin Kestrel");
     EXPECT_EQ(quick.report.value("launch type"), "FirstLaunch");
+    EXPECT_EQ(quick.report.value("email card"), "skipped");  // offered, and answered by the run
     EXPECT_EQ(quick.report.value("crashed sessions"), "(none)");
     EXPECT_FALSE(quick.report.contains("screenshot") || QFile::exists(defaultShot));
     const QString logs = quick.report.value("log directory");
@@ -128,6 +159,8 @@ TEST(KestrelDemo, RunsUnattendedShootsEveryThemeAndKeepsChoicesAndHistoryAcrossR
                                   smoke.report.value("touch pan over the list")
                                       .section(' ', 1, 1)))
             << smoke.report.value("touch pan over the list").toStdString();
+        EXPECT_EQ(smoke.report.value("email card"), "(not shown)");
+        EXPECT_EQ(smoke.dialogShots.size(), 14);
         EXPECT_EQ(smoke.report.value("screenshot"), shot + ".png");
         // The confirmation box in every theme, the current one's named last.
         EXPECT_EQ(smoke.report.value("confirmation screenshot"),
@@ -141,6 +174,7 @@ TEST(KestrelDemo, RunsUnattendedShootsEveryThemeAndKeepsChoicesAndHistoryAcrossR
                   40);
     }
     ExpectScreenshotOfTheWindow(shot + ".png");
+    ExpectDialogScreenshots(shot);
 
     // A session that died behind the product's back is reported by the next start, which
     // with no arguments and no display (as scripts/demo runs it) is an offscreen smoke run.

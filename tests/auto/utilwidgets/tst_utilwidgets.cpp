@@ -2,10 +2,12 @@
 #include <Tavrin/Util/AlertBox.h>
 #include <Tavrin/Util/EmailValidator.h>
 #include <Tavrin/Util/SpontaneousDialog.h>
+#include <Tavrin/Util/StyledPalette.h>
 #include <Tavrin/Util/VersionToString.h>
 #include <Tavrin/Util/WidgetUtils.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -94,17 +96,25 @@ TEST(WidgetUtils, AncestorPropertySelectorsTakeEffectMainWindowIsTrackedVersions
     EXPECT_EQ(VersionToString(version, 1 << 30, ".").count('.'), 15);
 }
 
+// Web forms' rule plus a dot in the domain; whatever inserting characters can still repair
+// is Intermediate, so neither typing nor deleting is blocked on the way.
 TEST(EmailValidator, AcceptsAddressesAllowsWhatCanStillBecomeOneAndRejectsTheRest)
 {
+    const QString longLocal(1000, 'a');
     const std::pair<QValidator::State, QStringList> cases[] = {
         {QValidator::Acceptable,
-         {"first.last+tag@sub.example.co.uk", "a!#$%&'*+/=?^_`{|}~-z@x-y.io", "1@2.de"}},
+         {"Foo@Example.ORG", "first.last+tag@sub.example.co.uk", "a!#$%&'*+/=?^_`{|}~-z@x-y.io",
+          "1@2.de", ".user..name.@example.com", "user@example.123", longLocal + "@example.org",
+          "u@" + QString(63, 'b') + ".de"}},
         {QValidator::Intermediate,
-         {"", "first.", "user@", "user@example.", "user@sub-", "user@example.123"}},
+         {"", "first.", "user.example.org", "user@", "a@b", "user@example.", "user@sub-.de",
+          "@example.com", "user@-example.com", "user@example..com", longLocal}},
         {QValidator::Invalid,
-         {".user@example.com", "us..er@example.com", "user@@example.com", "user name@example.com",
-          "user@-example.com", "user@ex_ample.com", "\xC3\xBC@example.com", "user@example.com ",
-          "user@" + QString(64, 'a') + ".com"}}};
+         {"a b@c.de", "a@@b.de", "a@b.de@", "user@ex_ample.com", "user@example.com ",
+          QString::fromUtf8("\xC3\xBC@example.com"), "user@" + QString(64, 'a') + ".com",
+          "user\t@example.com", QString("us") + QChar(0) + "er@example.com",
+          "user@example.com\n", QString::fromUtf8("\xD7\xA9\xD7\x9C@example.com"),
+          QString::fromUtf8("user@example.com\xE2\x80\x8F"), longLocal + " @example.org"}}};
     QObject owner;
     QValidator* validator = GetEmailValidator(&owner);
     for (const auto& [state, inputs] : cases)
@@ -112,4 +122,27 @@ TEST(EmailValidator, AcceptsAddressesAllowsWhatCanStillBecomeOneAndRejectsTheRes
             int position = text.size();
             EXPECT_EQ(validator->validate(text, position), state) << text.toStdString();
         }
+}
+
+// The application's style sheet reaches the link colour of texts set afterwards; a sheet
+// without the rule, or with a colour Qt cannot read, leaves the palette alone.
+TEST(StyledPalette, StyleSheetRuleSetsTheApplicationLinkColour)
+{
+    const QColor original = QApplication::palette().color(QPalette::Link);
+    const std::pair<const char*, QColor> cases[] = {
+        {"Tavrin--Util--StyledPalette { qproperty-linksColor: #C45D4B; }", QColor("#C45D4B")},
+        {"QLabel { color: red; }", QColor("#C45D4B")},
+        {"Tavrin--Util--StyledPalette { qproperty-linksColor: nonsense; }", QColor("#C45D4B")},
+        {"Tavrin--Util--StyledPalette { qproperty-linksColor: #2050A0; }", QColor("#2050A0")},
+    };
+    for (const auto& [sheet, expected] : cases) {
+        qApp->setStyleSheet(sheet);
+        StyledPalette::Apply();
+        EXPECT_EQ(QApplication::palette().color(QPalette::Link), expected) << sheet;
+        EXPECT_EQ(QApplication::palette().color(QPalette::LinkVisited), expected) << sheet;
+    }
+    qApp->setStyleSheet(QString());
+    QPalette palette = QApplication::palette();
+    palette.setColor(QPalette::Link, original);
+    QApplication::setPalette(palette);
 }

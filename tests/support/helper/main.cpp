@@ -13,11 +13,15 @@
 //                                           writes its pid and then each argument on a line of
 //                                           its own to <file> (complete or not at all) and
 //                                           prints nothing
+//   tavrin_test_helper read-ini <file> <key>...
+//                                           prints "<key>=<value>" for each key of the INI
+//                                           file, "<key>=(none)" for a key it lacks
 // Every command prints its answer on one line and flushes, so a test can wait for it.
 #include <Tavrin/Util/AppMutexLocker.h>
 #include <Tavrin/Util/QtLogHandler.h>
 
 #include <QSaveFile>
+#include <QSettings>
 #include <QtGlobal>
 
 #include <glog/logging.h>
@@ -83,6 +87,18 @@ int WriteArguments(int argc, char** argv)
     return file.commit() ? 0 : 1;
 }
 
+int ReadIni(int argc, char** argv)
+{
+    const QSettings ini(QString::fromLocal8Bit(argv[2]), QSettings::IniFormat);
+    for (int i = 3; i < argc; ++i) {
+        const QString key = QString::fromLocal8Bit(argv[i]);
+        const QString value = ini.value(key, QStringLiteral("(none)")).toString();
+        std::printf("%s=%s\n", argv[i], value.toUtf8().constData());
+    }
+    std::fflush(stdout);
+    return ini.status() == QSettings::NoError ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -104,6 +120,9 @@ int main(int argc, char** argv)
     }
     if (command == "write-args" && argc > 2) {
         return WriteArguments(argc, argv);
+    }
+    if (command == "read-ini" && argc > 2) {
+        return ReadIni(argc, argv);
     }
     if (command == "abort") {
         std::abort();

@@ -3,6 +3,7 @@
 #include <Tavrin/App/Application/AppTest.h>
 #include <Tavrin/App/Application/ApplicationRestarter.h>
 #include <Tavrin/App/Application/CrashTracker.h>
+#include <Tavrin/App/Application/EmailDialog.h>
 #include <Tavrin/App/Application/EventHandler.h>
 #include <Tavrin/App/Application/Gesture/Scroller.h>
 #include <Tavrin/App/Application/ICustomizationManager.h>
@@ -34,6 +35,7 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QPixmap>
+#include <QPointer>
 #include <QTimer>
 
 #include <boost/optional.hpp>
@@ -680,7 +682,11 @@ void Application::ShowEmailDialog()
         return;
     }
     emit BeforeShowEmailDialog();
+    // Guarded: a main window destroyed during the modal loop takes its child card with it.
+    const QPointer<EmailDialog> dialog = new EmailDialog(GetMainWindow());
+    dialog->exec();
     emit AfterShowEmailDialog();
+    delete dialog.data();
 }
 
 void Application::RequestCheckAutoUpdate() const

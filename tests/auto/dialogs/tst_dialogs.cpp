@@ -1,0 +1,580 @@
+// The stock dialogs inside one product process: the newsletter card and its store, the about
+// card, the informer and its links; and the card offered by a real first launch of a child
+// product. Web links go through the application's handler to a fake browser.
+#include <Tavrin/App/Application/AboutBoxDialog.h>
+#include <Tavrin/App/Application/Application.h>
+#include <Tavrin/App/Application/DialogSupport_p.h>
+#include <Tavrin/App/Application/EmailDialog.h>
+#include <Tavrin/App/Application/Informer.h>
+#include <Tavrin/App/Application/LookAndFeelManager.h>
+#include <Tavrin/App/Application/SettingsManager.h>
+
+#include "LogCapture.h"
+#include "TestCustomization.h"
+#include "TestSupport.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDate>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QPushButton>
+#include <QTest>
+#include <QToolTip>
+#include <QTranslator>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <ostream>
+
+// Readable texts in failure messages.
+void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+using namespace Tavrin::App;
+using Tavrin::Util::AlertBox;
+namespace Support = Tavrin::Test;
+
+namespace {
+
+const int kWaitMs = 30000;
+const char kCopied[] = "Email address has been copied to the clipboard";
+// The product's link table: its own about link carries a "%1" that must survive.
+const char kLinkTable[] =
+    "{\"CUSTOM_ABOUT_URL\": \"https://www.tavrin.example/{lang}/deal?code=%1\"}";
+
+Application* g_app = nullptr;
+QString g_browserLog;  // what the fake preferred browser was asked to open
+std::shared_ptr<Support::Customization> g_customization;
+std::shared_ptr<LookAndFeelManager> g_lookAndFeel;
+
+// A new, empty mail store on a file of its own; returns the file.
+QString UseNewMailStore()
+{
+    const QString path = Support::NewTempDir("mail") + "/mail.ini";
+    g_app->SetMailSettingsManager(std::make_shared<SettingsManager>(path, QSettings::IniFormat));
+    return path;
+}
+
+// The keys of an INI file as another process reads them: "key=value" lines.
+QStringList ReadInAnotherProcess(const QString& ini, const QStringList& keys)
+{
+    QCoreApplication::sendPostedEvents();  // the store writes its file from the event loop
+    QProcess reader;
+    reader.start(Support::HelperExecutable(), QStringList{"read-ini", ini} + keys);
+    if (!reader.waitForFinished(kWaitMs)) {
+        return {"(no answer)"};
+    }
+    return QString::fromUtf8(reader.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+// The URLs the preferred browser has been started with, oldest first.
+QStringList OpenedUrls()
+{
+    if (!QFile::exists(g_browserLog))
+        return {};
+    return Support::ReadLines(g_browserLog).filter(QRegularExpression("^(?!--$)"));
+}
+
+template <typename T>
+T* Child(QObject& parent, const char* name)
+{
+    T* child = parent.findChild<T*>(QLatin1String(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+}
+
+// Receives what QDesktopServices hands to these schemes while it lives.
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    explicit UrlRecorder(const QStringList& schemes) : m_schemes(schemes)
+    {
+        for (const QString& scheme : m_schemes)
+            QDesktopServices::setUrlHandler(scheme, this, "record");
+    }
+    ~UrlRecorder() override
+    {
+        for (const QString& scheme : m_schemes)
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
+    QStringList urls;
+public slots:
+    void record(const QUrl& url) { urls << url.toString(); }
+
+private:
+    const QStringList m_schemes;
+};
+
+// Translates every text of the library into one word, as a language switch would.
+struct OneWordTranslator : QTranslator
+{
+    QString translate(const char*, const char*, const char* = nullptr, int = -1) const override
+    {
+        return QStringLiteral("Translated");
+    }
+    bool isEmpty() const override { return false; }
+};
+
+// Calls `act` from inside the modal loop of the next box of type T that comes up.
+template <typename T>
+void WhenModal(QObject& context, std::function<void(T*)> act)
+{
+    auto* poll = new QTimer(&context);
+    QObject::connect(poll, &QTimer::timeout, &context, [poll, act] {
+        if (T* modal = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(modal);
+        }
+    });
+    poll->start(5);
+}
+
+void SetLocale(const char* locale)
+{
+    g_lookAndFeel->SetLocale(locale);
+    ASSERT_EQ(g_lookAndFeel->GetCurrentLocale(), locale);
+}
+
+void ClickAt(QWidget* widget, QPoint position = QPoint(3, -1))
+{
+    if (position.y() < 0)
+        position.setY(widget->height() / 2);
+    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, position);
+}
+
+}  // namespace
+
+// ---- The newsletter card ----------------------------------------------------------------
+
+// What a user does with the card, and what the mail store holds afterwards for a process
+// that reads it later.
+TEST(EmailCard, RegistrationStoresTheLowerCasedAddressAndSkipOrCloseStoreTwo)
+{
+    enum Action { Click, Enter, Skip, CloseButton };
+    const struct
+    {
+        const char* address;
+        Action action;
+        int result;  // -1: the card stays open
+        QStringList stored;
+    } cases[] = {
+        {"Foo.Bar@Example.ORG", Click, QDialog::Accepted,
+         {"UserEmail=foo.bar@example.org", "isConfirmed=1", "IsRegUser=1"}},
+        {"x@mail.example.de", Enter, QDialog::Accepted,
+         {"UserEmail=x@mail.example.de", "isConfirmed=1", "IsRegUser=1"}},
+        {"Foo@Example.ORG", Skip, QDialog::Rejected,
+         {"UserEmail=(none)", "isConfirmed=(none)", "IsRegUser=2"}},
+        {"", CloseButton, QDialog::Rejected,
+         {"UserEmail=(none)", "isConfirmed=(none)", "IsRegUser=2"}},
+        {"user.example.org", Click, -1,
+         {"UserEmail=(none)", "isConfirmed=(none)", "IsRegUser=(none)"}},
+        {"a@b", Enter, -1, {"UserEmail=(none)", "isConfirmed=(none)", "IsRegUser=(none)"}},
+    };
+    for (const auto& c : cases) {
+        const QString store = UseNewMailStore();
+        EmailDialog card(nullptr);
+        card.show();
+        auto* edit = Child<QLineEdit>(card, "emailEdit");
+        QTest::keyClicks(edit, c.address);  // through the validator, as typed
+        ASSERT_EQ(edit->text(), c.address);
+        switch (c.action) {
+            case Click: Child<QPushButton>(card, "registerButton")->click(); break;
+            case Enter: QTest::keyClick(edit, Qt::Key_Return); break;
+            case Skip: Child<QPushButton>(card, "noRegisterButton")->click(); break;
+            case CloseButton: Child<QPushButton>(card, "disagreeButton")->click(); break;
+        }
+        EXPECT_EQ(card.isVisible(), c.result < 0) << c.address;
+        if (c.result >= 0) {
+            EXPECT_EQ(card.result(), c.result) << c.address;
+        }
+        EXPECT_EQ(ReadInAnotherProcess(store, {"UserEmail", "isConfirmed", "IsRegUser"}), c.stored)
+            << c.address;
+    }
+}
+
+// The field shows the verdict; the warning stays attached after a later valid attempt.
+TEST(EmailCard, AnInvalidAttemptMarksTheFieldAndAValidOneTurnsItGreen)
+{
+    UseNewMailStore();
+    EmailDialog card(nullptr);
+    card.show();
+    auto* edit = Child<QLineEdit>(card, "emailEdit");
+    auto* registerButton = Child<QPushButton>(card, "registerButton");
+    const QColor neutral = edit->palette().color(QPalette::Base);
+    edit->setText("anna.example.org");
+    registerButton->click();
+    EXPECT_EQ(edit->property("state").toString(), "invalid");
+    EXPECT_EQ(edit->toolTip(), "Please enter a valid email address");
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "Please enter a valid email address");
+    EXPECT_EQ(edit->palette().color(QPalette::Base), QColor("lightcoral")) << neutral.name().toStdString();
+
+    edit->setText("anna@example.org");
+    registerButton->click();
+    EXPECT_EQ(edit->property("state").toString(), "valid");
+    EXPECT_EQ(edit->palette().color(QPalette::Base), QColor("lightgreen"));
+    EXPECT_EQ(edit->toolTip(), "Please enter a valid email address");
+    EXPECT_EQ(card.result(), QDialog::Accepted);
+    QToolTip::hideText();
+}
+
+// Named parts, the styled size, and the language it was built in while the about card follows
+// a switch.
+TEST(EmailCard, HasItsNamedPartsAndKeepsItsLanguageWhileOpen)
+{
+    UseNewMailStore();
+    EmailDialog card(nullptr);
+    card.show();
+    EXPECT_EQ(card.objectName(), "EmailDialog");
+    EXPECT_EQ(card.size(), QSize(500, 400));
+    EXPECT_EQ(card.windowFlags(), Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    for (const char* name : {"disagreeButton", "emailWidget", "emailFrame", "mainCaptionLabel",
+                             "discountsLabel", "captionLabel", "editFrame", "emailLabel",
+                             "cancelAnyTimeLabel", "buttonsFrame"})
+        Child<QWidget>(card, name);
+    EXPECT_TRUE(Child<QPushButton>(card, "registerButton")->isDefault());
+    EXPECT_FALSE(Child<QCheckBox>(card, "recieveNewsCheckBox")->isVisibleTo(&card));
+    auto* edit = Child<QLineEdit>(card, "emailEdit");
+    EXPECT_TRUE(edit->validator() && edit->inputMethodHints() == Qt::ImhEmailCharactersOnly);
+    auto* caption = Child<QLabel>(card, "captionLabel");
+    auto* skip = Child<QPushButton>(card, "noRegisterButton");
+    const QString captionText = caption->text();
+    EXPECT_TRUE(captionText.startsWith("Register now and you will be among the first"));
+    EXPECT_EQ(skip->text(), "Skip");
+
+    QWidget owner;
+    AboutBoxDialog about("Product 1.0", "https://h.example/", false, &owner);
+    OneWordTranslator translator;
+    QCoreApplication::installTranslator(&translator);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(caption->text(), captionText);
+    EXPECT_EQ(skip->text(), "Skip");
+    EXPECT_EQ(Child<QLabel>(card, "mainCaptionLabel")->text(),
+              "Thank you for choosing Tavrin software!");
+    EXPECT_EQ(Child<QLabel>(about, "rightsLabel")->text(), "Translated");
+    QCoreApplication::removeTranslator(&translator);
+}
+
+// The card's sheet is its own followed by the common one; a sheet that is not there adds
+// nothing and says nothing.
+TEST(EmailCard, StyleSheetsJoinInOrderAndAMissingOneLeavesThePlainLook)
+{
+    const QString own = Dialogs::ReadStyleSheets({":/EmailDialog/EmailDialog.qss"});
+    const QString common = Dialogs::ReadStyleSheets({":/Dialogs/Dialogs.qss"});
+    ASSERT_TRUE(own.contains("lightcoral") && common.contains("#disagreeButton"));
+    EmailDialog card(nullptr);
+    EXPECT_EQ(card.styleSheet(), own + common);
+
+    Support::LogCapture log;
+    EXPECT_EQ(Dialogs::ReadStyleSheets({":/EmailDialog/missing.qss", ":/Dialogs/Dialogs.qss",
+                                        Support::SandboxDir() + "/none.qss"}),
+              common);
+    EXPECT_EQ(Dialogs::ReadStyleSheets({":/nothing.qss"}), QString());
+    EXPECT_TRUE(log.lines.empty());
+}
+
+// ---- The about card -----------------------------------------------------------------------
+
+// Link texts keep a "%1" of the URL or caption; the support address shows without "mailto:".
+TEST(AboutBox, LinksRightsNoticeAndSupportAddressAreFilledOnce)
+{
+    const QString year = QString::number(QDate::currentDate().year());
+    const struct
+    {
+        const char* homepage;
+        bool company;
+        const char* support;
+        const char* caption;
+        QString mailTo, copyright, customUrl;
+    } cases[] = {
+        {"https://h.example/%1", false, "mailto:help@tavrin.example", "",
+         "<a href=\"mailto:help@tavrin.example\">help@tavrin.example</a>",
+         QString::fromUtf8("\u00A9 ") + year + " tavrin.example", ""},
+        {"https://h.example/", true, "help@tavrin.example", "Deal %1 %2",
+         "<a href=\"help@tavrin.example\">help@tavrin.example</a>",
+         QString::fromUtf8("\u00A9 ") + year + " Tavrin Software",
+         "<a href=\"https://www.tavrin.example/en/deal?code=%1\">Deal %1 %2</a>"},
+        {"", true, "", "Deal", "<a href=\"\"></a>",
+         QString::fromUtf8("\u00A9 ") + year + " Tavrin Software",
+         "<a href=\"https://www.tavrin.example/en/deal?code=%1\">Deal</a>"},
+    };
+    SetLocale("en_US");
+    for (const auto& c : cases) {
+        g_customization->supportEmail = c.support;
+        g_customization->customAboutCaption = c.caption;
+        QWidget owner;
+        g_customization->customizedWidgets.clear();
+        AboutBoxDialog about("Tavrin Test 14.5", c.homepage, c.company, &owner);
+        EXPECT_EQ(g_customization->customizedWidgets, QStringList{"AboutBoxDialog"});
+        EXPECT_EQ(Child<QLabel>(about, "homePageLabel")->text(),
+                  QString("<a href=\"%1\">Visit homepage</a>").replace("%1", c.homepage));
+        EXPECT_EQ(Child<QLabel>(about, "applicationVersionLabel")->text(), "Tavrin Test 14.5");
+        EXPECT_EQ(Child<QLabel>(about, "mailToLabel")->text(), c.mailTo);
+        EXPECT_EQ(Child<QLabel>(about, "copyrightLabel")->text(), c.copyright);
+        EXPECT_EQ(Child<QLabel>(about, "rightsLabel")->text(), "All Rights Reserved");
+        auto* custom = Child<QLabel>(about, "customURL");
+        EXPECT_EQ(custom->isVisibleTo(&about), !c.customUrl.isEmpty());
+        if (!c.customUrl.isEmpty()) {
+            EXPECT_EQ(custom->text(), c.customUrl);
+        }
+        EXPECT_EQ(about.windowFlags(),
+                  Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    }
+    g_customization->customAboutCaption.clear();
+}
+
+// The locale's picture where there is one; a locale without one leaves the area empty.
+TEST(AboutBox, ShowsThePictureOfTheInterfaceLanguage)
+{
+    for (const char* locale : {"en_US", "de_DE", "ru_RU", "pt_PT"}) {
+        SetLocale(locale);
+        QWidget owner;
+        AboutBoxDialog about("Tavrin Test", "https://h.example/", false, &owner);
+        const QString path = QString(":/About/about_%1.png").arg(locale);
+        const bool hasPicture = QString(locale) != "pt_PT";
+        EXPECT_EQ(Child<QWidget>(about, "topPlaceHolder")->styleSheet(),
+                  hasPicture ? "background-image: url(" + path + ");" : QString())
+            << locale;
+        if (hasPicture) {
+            const QImage picture(path);
+            EXPECT_EQ(picture.size(), QSize(450, 219)) << locale;
+            EXPECT_NE(picture.pixel(20, 20), picture.pixel(225, 100)) << "a plain picture";
+        }
+        about.show();
+        EXPECT_FALSE(about.grab().isNull());
+    }
+    SetLocale("en_US");
+}
+
+// Links keep the card open and do their work; anywhere else, or leaving it, closes it.
+TEST(AboutBox, ClosesOnAClickOutsideItsLinksOrWhenLeftAndStaysOnTheLinks)
+{
+    g_customization->supportEmail = "mailto:help@tavrin.example";
+    UrlRecorder mail({"mailto"});
+    const int opened = OpenedUrls().size();
+    QWidget window;
+    window.show();
+    AboutBoxDialog::ShowAbout("Tavrin Test 14.5", "https://h.example/about", false, &window);
+    QPointer<AboutBoxDialog> about = window.findChild<AboutBoxDialog*>();
+    ASSERT_TRUE(about);
+    ASSERT_TRUE(about->testAttribute(Qt::WA_DeleteOnClose));
+
+    ClickAt(Child<QLabel>(*about, "homePageLabel"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return OpenedUrls().size() > opened; }, kWaitMs));
+    EXPECT_EQ(OpenedUrls().mid(opened), QStringList{"https://h.example/about"});
+    QGuiApplication::clipboard()->clear();
+    ClickAt(Child<QLabel>(*about, "mailToLabel"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "help@tavrin.example");
+    EXPECT_TRUE(QTest::qWaitFor([] { return QToolTip::text() == kCopied; }, kWaitMs));
+    ClickAt(Child<QLabel>(*about, "versionDetailsLabel"));
+    const QStringList details = QGuiApplication::clipboard()->text().split('\n');
+    EXPECT_EQ(details.value(0), "Tavrin Test");
+    EXPECT_EQ(details.value(1), "Version: Tavrin Test 14.5");
+    EXPECT_TRUE(details.value(2).startsWith("Build commit: ") && details.value(2).size() > 14);
+    EXPECT_EQ(details.value(3), QString("Qt: ") + qVersion());
+    EXPECT_TRUE(details.value(4).startsWith("System: ") && details.value(4).contains("Linux"));
+    EXPECT_EQ(OpenedUrls().size(), opened + 1);
+    EXPECT_TRUE(mail.urls.isEmpty());  // no mail program either
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(about && about->isVisible());
+
+    ClickAt(Child<QWidget>(*about, "topPlaceHolder"), QPoint(200, 100));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(about);
+
+    // Another window becoming active closes it.
+    AboutBoxDialog::ShowAbout("Tavrin Test 14.5", "https://h.example/", false, &window);
+    about = window.findChild<AboutBoxDialog*>();
+    QApplication::setActiveWindow(about);
+    ASSERT_TRUE(about && about->isActiveWindow());
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(about);
+    QToolTip::hideText();
+}
+
+// The owner window going away takes a card on screen with it.
+TEST(AboutBox, AMainWindowDeletedWhileItIsShownTakesItAlong)
+{
+    auto* window = new QWidget;
+    window->show();
+    AboutBoxDialog::ShowAbout("Tavrin Test", "https://h.example/", true, window);
+    QPointer<AboutBoxDialog> about = window->findChild<AboutBoxDialog*>();
+    ASSERT_TRUE(about && about->isVisible());
+    delete window;
+    EXPECT_FALSE(about);
+    QCoreApplication::processEvents();
+}
+
+// ---- The informer ---------------------------------------------------------------------------
+
+// Web links reach the preferred browser; e-mail links only the clipboard, and only from a
+// widget's click; the private slot is reachable by name.
+TEST(Informer, WebLinksReachTheBrowserAndEmailLinksTheClipboard)
+{
+    const int before = OpenedUrls().size();
+    UrlRecorder mail({"mailto"});
+    QWidget window;
+    Informer informer([&window] { return &window; });
+    EXPECT_EQ(informer.parent(), &window);
+
+    const QString web = "https://support.tavrin.example/a%1b?x=%2";
+    QStringList opened;
+    WhenModal<AlertBox>(informer, [&](AlertBox* box) {
+        auto* text = box->findChild<QLabel*>("qt_msgbox_label");
+        QGuiApplication::clipboard()->setText("before");
+        QMetaObject::invokeMethod(text, "linkActivated", Q_ARG(QString, "mailto:Help@Tavrin.example"));
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), "Help@Tavrin.example");
+        EXPECT_EQ(QToolTip::text(), kCopied);
+        QMetaObject::invokeMethod(text, "linkActivated", Q_ARG(QString, web));
+        auto* more = box->findChild<QLabel*>("tavrin_alertbox_learnmore");
+        QMetaObject::invokeMethod(more, "linkActivated", Q_ARG(QString, "https://faq.example/"));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return (opened = OpenedUrls().mid(before)).size() == 2; }, kWaitMs));
+        box->button(QMessageBox::Ok)->click();
+    });
+    const QString text = QString("<a href=\"%1\">page</a> or <a href=\"mailto:x@y.example\">x</a>").arg(web);
+    EXPECT_EQ(informer.ExecDialog(text, "https://faq.example/more", "", AlertBox::Information),
+              QMessageBox::Ok);
+    opened.sort();  // two browsers started at once
+    EXPECT_EQ(opened, (QStringList{"https://faq.example/more",
+                                   QUrl(web, QUrl::TolerantMode).toString()}));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "Help@Tavrin.example");
+
+    // Called by name, with no widget behind the call: an e-mail link does nothing.
+    EXPECT_TRUE(QMetaObject::invokeMethod(&informer, "OnDialogLinkActivated",
+                                          Q_ARG(QString, "mailto:other@tavrin.example")));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "Help@Tavrin.example");
+    EXPECT_TRUE(QMetaObject::invokeMethod(&informer, "OnDialogLinkActivated",
+                                          Q_ARG(QString, "https://t.example/direct")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return OpenedUrls().size() >= before + 3; }, kWaitMs));
+    EXPECT_EQ(OpenedUrls().mid(before + 2), QStringList{"https://t.example/direct"});  // once each
+    EXPECT_TRUE(mail.urls.isEmpty());
+    QToolTip::hideText();
+}
+
+// One box at a time, closed from outside, and an informer destroyed under its own box.
+TEST(Informer, OneBoxAtATimeClosedFromOutsideAndSafeWhenDestroyedDuringIt)
+{
+    QWidget window;
+    auto informer = std::make_unique<Informer>([&window] { return &window; });
+    EXPECT_TRUE(informer->Close());  // no box
+    Support::LogCapture log(google::GLOG_WARNING);
+    QFlags<QMessageBox::StandardButton> second = QMessageBox::Ok;
+    bool closedTwice = false;
+    WhenModal<AlertBox>(window, [&](AlertBox*) {
+        second = informer->ExecDialog("again", "", "", AlertBox::Warning);
+        closedTwice = informer->Close() && informer->Close();
+    });
+    EXPECT_EQ(informer->ExecDialog("first", "", "", AlertBox::Information), QMessageBox::NoButton);
+    EXPECT_EQ(second, QMessageBox::NoButton);
+    EXPECT_TRUE(closedTwice);
+    EXPECT_EQ(log.Count("WARNING: Informer: a box is already on screen"), 1);
+
+    // The box pressed after its informer is gone: its button still comes back.
+    QPointer<AlertBox> orphan;
+    WhenModal<AlertBox>(window, [&](AlertBox* box) {
+        orphan = box;
+        informer.reset();
+        box->button(QMessageBox::Ok)->click();
+    });
+    Informer* raw = informer.get();
+    EXPECT_EQ(raw->ExecDialog("gone", "", "", AlertBox::Information), QMessageBox::Ok);
+    EXPECT_TRUE(orphan);  // left to its parent window
+    delete orphan.data();
+}
+
+// The box's look: its name, width, icons and learn-more link.
+TEST(Informer, BoxCarriesTheLibraryIconsUnlessGivenOneAndTheLearnMoreLink)
+{
+    QImage custom(48, 48, QImage::Format_ARGB32);
+    custom.fill(Qt::darkCyan);
+    const QString customPath = Support::NewTempDir("icon") + "/icon.png";
+    ASSERT_TRUE(custom.save(customPath));
+    const QImage large = QImage(":/Icons/large_icon.png").convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(large.isNull());
+    const std::pair<QString, QImage> cases[] = {{"", large}, {customPath, custom}};
+    for (const auto& [iconPath, expected] : cases) {
+        Informer informer;
+        EXPECT_EQ(informer.parent(), nullptr);
+        WhenModal<AlertBox>(informer, [&](AlertBox* box) {
+            EXPECT_EQ(box->objectName(), "Informer_AlertBox");
+            EXPECT_GE(box->width(), 450);
+            EXPECT_EQ(box->iconPixmap().toImage().convertToFormat(QImage::Format_ARGB32), expected);
+            EXPECT_FALSE(box->windowIcon().isNull());
+            auto* more = box->findChild<QLabel*>("tavrin_alertbox_learnmore");
+            EXPECT_TRUE(more && more->text().contains("https://faq.example/%1"));
+            box->button(QMessageBox::Ok)->click();
+        });
+        informer.ExecDialog("text", "https://faq.example/%1", iconPath, AlertBox::Information);
+    }
+}
+
+// ---- The offer on a first launch ----------------------------------------------------------
+
+// A first launch of a child product offers the card (Enter registers the typed address, read
+// back by the next process); the regular launch after it does not.
+TEST(EmailOffer, AppearsOnAFirstLaunchInAChildProcessAndNotOnARegularOne)
+{
+    const QString store = Support::NewTempDir("product") + "/store.ini";
+    const char* expected[] = {"launch 1 card 1", "launch 4 card 0"};
+    for (const char* line : expected) {
+        QProcess product;
+        product.start(EMAIL_PRODUCT_EXECUTABLE, {store, "Child@Example.ORG"});
+        ASSERT_TRUE(product.waitForFinished(kWaitMs));
+        EXPECT_EQ(QString(product.readAllStandardOutput()).trimmed(), line)
+            << product.readAllStandardError().toStdString();
+    }
+    EXPECT_EQ(ReadInAnotherProcess(store, {"UserEmail", "isConfirmed", "IsRegUser"}),
+              (QStringList{"UserEmail=child@example.org", "isConfirmed=1", "IsRegUser=1"}));
+}
+
+int main(int argc, char** argv)
+{
+    Support::EnterSandbox();
+    const QString root = Support::NewTempDir("root");
+    for (const char* locale : {"en_US", "de_DE", "ru_RU", "pt_PT"})
+        QDir().mkpath(root + "/resources/locales/" + locale);
+    Support::WriteFile(root + "/resources/links.json", kLinkTable);
+    qputenv("TAVRIN_RESOURCES_DIR", QFile::encodeName(root + "/resources"));
+    ::testing::InitGoogleTest(&argc, argv);
+    Application app(argc, argv, Application::AppContext{false});
+    Support::PointSettingsAtSandbox();
+    g_app = &app;
+    g_customization = std::make_shared<Support::Customization>();
+    g_customization->aboutName = "Tavrin Test";
+    app.SetCustomizationManager(g_customization);
+    app.SetSettingsManager(std::make_shared<SettingsManager>(
+        Support::NewTempDir("general") + "/general.ini", QSettings::IniFormat));
+    UseNewMailStore();
+    g_lookAndFeel = std::make_shared<LookAndFeelManager>(
+        root.toStdString(), "title.json", std::list<std::string>{}, std::list<std::string>{});
+    app.SetLookAndFeel(g_lookAndFeel);
+    // Web links go to the preferred browser: a fake one that notes what it was asked to open.
+    const QString browser = Support::NewTempDir("bin") + "/firefox";
+    QFile::copy(FAKE_BROWSER_PATH, browser);
+    app.GetSettingsManager()->SetString("PreferredBrowser", browser.toStdString());
+    g_browserLog = Support::NewTempDir("browser") + "/opened";
+    qputenv("FAKE_BROWSER_LOG", QFile::encodeName(g_browserLog));
+    const int result = RUN_ALL_TESTS();
+    g_lookAndFeel.reset();
+    Support::LeaveSandbox();
+    return result;
+}
+
+#include "tst_dialogs.moc"
