@@ -1,5 +1,6 @@
 #include "SmokeRun.h"
 
+#include "KestrelViewerLauncher.h"
 #include "StartupReport.h"
 
 #include <Tavrin/App/Application/Application.h>
@@ -68,6 +69,11 @@ void SmokeRun::Run()
                                                    : m_openedLinks.join(QLatin1Char(' '))));
     if (m_options.WantsScreenshot() && !SaveScreenshots()) {
         return;
+    }
+    if (m_options.WantsScreenshot() && m_viewer) {
+        for (const QString& line : m_viewer->RunSmokeExchange(kStartDeadlineMs)) {
+            PrintLine(stdout, line);
+        }
     }
     if (!m_application.TryToQuit()) {
         Fail(tr("The application refused to quit."), 1);

@@ -17,6 +17,8 @@ class Application;
 
 namespace Kestrel {
 
+class KestrelViewerLauncher;
+
 // An unattended run: once the application has started and its event loop runs, prints the
 // start-up report on stdout, saves the screenshots when asked to and quits through the
 // application's quit policy. There is one screenshot per theme: the given path shows the
@@ -34,6 +36,8 @@ public:
 
     // Create it before Application::Start, which announces the start.
     SmokeRun(Tavrin::App::Application& application, QWidget& window, LaunchOptions options);
+    // The full run (with screenshots) also starts the viewer and reports its exchange.
+    void SetViewerLauncher(KestrelViewerLauncher* launcher) { m_viewer = launcher; }
 
 private slots:
     void RecordOpenedLink(const QUrl& url);
@@ -49,6 +53,7 @@ private:
     const LaunchOptions m_options;
     QTimer m_deadline;
     QStringList m_openedLinks;
+    KestrelViewerLauncher* m_viewer = nullptr;
 };
 
 }  // namespace Kestrel

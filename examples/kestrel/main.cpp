@@ -14,6 +14,7 @@
 #include "KestrelLookAndFeel.h"
 #include "KestrelMainWindow.h"
 #include "KestrelSplash.h"
+#include "KestrelViewerLauncher.h"
 #include "LaunchOptions.h"
 #include "SmokeRun.h"
 #include "StartupReport.h"
@@ -99,6 +100,7 @@ int main(int argc, char** argv)
     Kestrel::KestrelMainWindow window(QCoreApplication::applicationVersion());
     lookAndFeel.AttachMenus(window.LanguageMenu(), window.ThemeMenu());
     new Kestrel::KestrelHelpLinks(application, window.HelpMenu());  // a child of the menu
+    auto* viewer = new Kestrel::KestrelViewerLauncher(application, window, window.FileMenu());
     QObject::connect(&window, &Kestrel::KestrelMainWindow::QuitRequested, &application,
                      &KestrelApplication::TryToQuit);
     QObject::connect(
@@ -109,7 +111,8 @@ int main(int argc, char** argv)
     splash->FinishWhenShown(&window);
 
     if (options.IsUnattended()) {
-        new Kestrel::SmokeRun(application, window, options);  // owned by the application
+        auto* smoke = new Kestrel::SmokeRun(application, window, options);  // the application's
+        smoke->SetViewerLauncher(viewer);
     }
     application.Start();
     const QString urlDump = Kestrel::UrlDumpReportLine();

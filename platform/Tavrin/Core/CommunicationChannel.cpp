@@ -127,6 +127,11 @@ public:
         return copied;
     }
 
+    bool HasMessage(std::chrono::milliseconds wait) override
+    {
+        return m_broken || m_pending > 0 || Buffered() > 0 || m_input->WaitForData(wait);
+    }
+
     bool IsClosed() const override { return m_broken || (Buffered() == 0 && m_input->AtEnd()); }
 
 private:

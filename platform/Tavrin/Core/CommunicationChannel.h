@@ -6,6 +6,7 @@
 
 #include <boost/intrusive_ptr.hpp>
 
+#include <chrono>
 #include <cstddef>
 
 namespace Tavrin {
@@ -31,6 +32,10 @@ public:
     // bytes of it into buffer; the rest of a longer message is dropped. Returns the bytes
     // copied. A message cut short by its peer breaks the channel and returns 0.
     virtual std::size_t ReadMessage(void* buffer, std::size_t size) = 0;
+    // True as soon as NextMessageSize would not wait: a message has begun to arrive, or the
+    // channel is closed. Waits at most `wait` (never longer than kPipeWaitLimit); reads nothing,
+    // so a caller can look for messages without blocking its thread.
+    virtual bool HasMessage(std::chrono::milliseconds wait) = 0;
     // True once no message can come any more: the peer closed its end, or the incoming bytes
     // broke the framing (logged as a WARNING).
     virtual bool IsClosed() const = 0;

@@ -3,6 +3,7 @@
 #include "Tavrin/Core/Exception.h"
 #include "Tavrin/Core/IpcDirectory_p.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -129,6 +130,21 @@ public:
         }
     }
 
+    bool WaitForData(std::chrono::milliseconds wait)
+    {
+        const int timeout = static_cast<int>(std::min(wait, kPipeWaitLimit).count());
+        const int fd = m_ended ? -1 : Connected(timeout);
+        if (fd < 0) {
+            return m_ended;
+        }
+        pollfd waiting{fd, POLLIN, 0};
+        int ready;
+        do {
+            ready = poll(&waiting, 1, timeout);
+        } while (ready < 0 && errno == EINTR);
+        return ready != 0;
+    }
+
     bool Write(const void* data, std::size_t size)
     {
         const int fd = m_ended ? -1 : Connected();
@@ -193,8 +209,8 @@ private:
         BoundWaits(m_fd.fd);
     }
 
-    // The connected socket; a creator accepts its one peer here, waiting at most the limit.
-    int Connected()
+    // The connected socket; a creator accepts its one peer here, waiting at most `timeout` ms.
+    int Connected(int timeout = static_cast<int>(kPipeWaitLimit.count()))
     {
         if (m_fd.fd >= 0 || m_listenFd.fd < 0) {
             return m_fd.fd;
@@ -202,7 +218,7 @@ private:
         pollfd waiting{m_listenFd.fd, POLLIN, 0};
         int ready;
         do {
-            ready = poll(&waiting, 1, static_cast<int>(kPipeWaitLimit.count()));
+            ready = poll(&waiting, 1, timeout);
         } while (ready < 0 && errno == EINTR);
         if (ready <= 0) {
             return -1;
@@ -239,6 +255,7 @@ public:
         return m_socket.Read(buffer, size);
     }
     bool AtEnd() const override { return m_socket.Ended(); }
+    bool WaitForData(std::chrono::milliseconds wait) override { return m_socket.WaitForData(wait); }
     const std::string& Name() const override { return m_socket.Name(); }
 
 private:

@@ -25,6 +25,9 @@ public:
     virtual std::size_t Read(void* buffer, std::size_t size) = 0;
     // The peer has closed its end (or its process ended), or the pipe failed: no byte comes.
     virtual bool AtEnd() const = 0;
+    // True as soon as a Read would not wait (bytes are there, or the end is), waiting at most
+    // `wait` (and never longer than kPipeWaitLimit) for that. Reads nothing.
+    virtual bool WaitForData(std::chrono::milliseconds wait) = 0;
 
 protected:
     ~IByteDataInput() override;

@@ -9,6 +9,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -115,9 +116,15 @@ Owner CheckOwner(const std::string& directory, const std::string& object, bool r
     return owner;
 }
 
-// A pending lock whose maker died before it got its name.
-void RemoveIfAbandoned(const std::string& path)
+// A pending lock whose maker died before it got its name. Its maker locks it only after
+// creating it, so the maker's process, named in the file name, has to be gone as well.
+void RemoveIfAbandoned(const std::string& directory, const std::string& name)
 {
+    const long maker = std::strtol(name.c_str() + sizeof kPendingPrefix - 1, nullptr, 10);
+    if (maker <= 0 || kill(static_cast<pid_t>(maker), 0) == 0 || errno == EPERM) {
+        return;
+    }
+    const std::string path = directory + '/' + name;
     const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return;
@@ -212,7 +219,7 @@ int SweepStale(const std::string& directory)
     while (const dirent* entry = readdir(listing)) {
         const std::string name = entry->d_name;
         if (name.rfind(kPendingPrefix, 0) == 0) {
-            RemoveIfAbandoned(directory + '/' + name);
+            RemoveIfAbandoned(directory, name);
         } else if (EndsWith(name, kLockSuffix)) {
             const std::string object = name.substr(0, name.size() - (sizeof kLockSuffix - 1));
             removed += CheckOwner(directory, object, true) == Owner::Dead ? 1 : 0;

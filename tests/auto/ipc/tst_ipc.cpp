@@ -140,6 +140,7 @@ TEST(Channel, MessagesOfEverySizeGoBothWaysWholeAndInOrder)
     ASSERT_TRUE(IPCManager::LaunchSlave(client, "ipc_peer", "echo", true));
     ASSERT_TRUE(client.channel);
     ASSERT_GT(client.handle, 0);
+    EXPECT_FALSE(client.channel->HasMessage(std::chrono::milliseconds(0)));  // nothing said yet
     for (std::size_t size : {1u, 17u, 4096u, 65537u, 1024u * 1024u}) {
         const std::string message = Pattern(size);
         EXPECT_EQ(Send(*client.channel, message), message) << size << " bytes";
@@ -148,6 +149,7 @@ TEST(Channel, MessagesOfEverySizeGoBothWaysWholeAndInOrder)
     for (const char* text : {"one", "two", "three"}) {
         ASSERT_TRUE(client.channel->WriteMessage(text, std::strlen(text)));
     }
+    EXPECT_TRUE(client.channel->HasMessage(Tavrin::Core::kPipeWaitLimit));
     for (const char* text : {"one", "two", "three"}) {
         std::string reply(client.channel->NextMessageSize(), '\0');
         client.channel->ReadMessage(&reply[0], reply.size());
