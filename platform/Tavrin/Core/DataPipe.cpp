@@ -110,8 +110,16 @@ public:
 
     std::size_t Read(void* buffer, std::size_t size)
     {
+        const auto start = std::chrono::steady_clock::now();
+        const bool accepting = m_fd.fd < 0;
         const int fd = Connected();
         if (fd < 0 || size == 0) {
+            return 0;
+        }
+        // The wait for the peer to come counts against the same limit as the wait for bytes.
+        if (accepting && !WaitForData(kPipeWaitLimit -
+                                      std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now() - start))) {
             return 0;
         }
         for (;;) {
@@ -132,7 +140,8 @@ public:
 
     bool WaitForData(std::chrono::milliseconds wait)
     {
-        const int timeout = static_cast<int>(std::min(wait, kPipeWaitLimit).count());
+        const auto bounded = std::min(wait, kPipeWaitLimit);
+        const int timeout = static_cast<int>(std::max(bounded.count(), decltype(bounded.count())(0)));
         const int fd = m_ended ? -1 : Connected(timeout);
         if (fd < 0) {
             return m_ended;
