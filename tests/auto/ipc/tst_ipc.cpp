@@ -589,43 +589,71 @@ xcb_window_t Focused(xcb_connection_t* connection)
     return reply ? reply->focus : static_cast<xcb_window_t>(XCB_WINDOW_NONE);
 }
 
+// Starts the focus slave on the display; it takes the focus, then says it closes.
+bool LaunchFocusSlave(Client& client, const QString& display, QString* slaveWindowFile)
+{
+    const QByteArray savedDisplay = qgetenv("DISPLAY");
+    const QByteArray savedPlatform = qgetenv("QT_QPA_PLATFORM");
+    qputenv("DISPLAY", display.toLatin1());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    *slaveWindowFile = Tavrin::Test::NewTempDir("x11") + "/window";
+    const bool launched =
+        IPCManager::LaunchSlave(client, "ipc_peer", "focus-x11 " + *slaveWindowFile, true);
+    qputenv("DISPLAY", savedDisplay);
+    qputenv("QT_QPA_PLATFORM", savedPlatform);
+    return launched;
+}
+
+std::string ReadMessage(IDataChannel& channel)
+{
+    std::string message(channel.NextMessageSize(), '\0');
+    message.resize(channel.ReadMessage(&message[0], message.size()));
+    return message;
+}
+
+struct Display
+{
+    explicit Display(const QString& name) : connection(xcb_connect(name.toLatin1().constData(), nullptr))
+    {
+        screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    }
+    ~Display() { xcb_disconnect(connection); }
+
+    xcb_window_t NewWindow()
+    {
+        const xcb_window_t window = xcb_generate_id(connection);
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 300, 200,
+                          0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        xcb_map_window(connection, window);
+        xcb_flush(connection);
+        return window;
+    }
+
+    xcb_connection_t* connection;
+    const xcb_screen_t* screen = nullptr;
+};
+
 TEST(FocusTransferer, TheMastersWindowIsActiveAfterTheSlaveCloses)
 {
     XServer server;
     if (server.display.isEmpty()) {
         GTEST_SKIP() << "Xvfb did not start";
     }
-    xcb_connection_t* connection = xcb_connect(server.display.toLatin1().constData(), nullptr);
-    ASSERT_FALSE(xcb_connection_has_error(connection));
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    const xcb_window_t window = xcb_generate_id(connection);
-    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 300, 200, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
-    xcb_map_window(connection, window);
-    xcb_flush(connection);
+    Display display(server.display);
+    ASSERT_FALSE(xcb_connection_has_error(display.connection));
+    const xcb_window_t window = display.NewWindow();
 
-    const QByteArray savedDisplay = qgetenv("DISPLAY");
-    const QByteArray savedPlatform = qgetenv("QT_QPA_PLATFORM");
-    qputenv("DISPLAY", server.display.toLatin1());
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    const QString file = Tavrin::Test::NewTempDir("x11") + "/window";
     Client client;
-    const bool launched = IPCManager::LaunchSlave(client, "ipc_peer", "focus-x11 " + file, true);
-    qputenv("DISPLAY", savedDisplay);
-    qputenv("QT_QPA_PLATFORM", savedPlatform);
-    ASSERT_TRUE(launched);
-
-    std::string message(client.channel->NextMessageSize(), '\0');
-    client.channel->ReadMessage(&message[0], message.size());
-    EXPECT_EQ(message, "applicationClosed");
-    const QString slaveWindow = Tavrin::Test::ReadLines(file).value(0);
-    EXPECT_EQ(QString::number(Focused(connection)), slaveWindow);  // the slave had the focus
+    QString slaveWindowFile;
+    ASSERT_TRUE(LaunchFocusSlave(client, server.display, &slaveWindowFile));
+    EXPECT_EQ(ReadMessage(*client.channel), "applicationClosed");
+    const QString slaveWindow = Tavrin::Test::ReadLines(slaveWindowFile).value(0);
+    EXPECT_EQ(QString::number(Focused(display.connection)), slaveWindow);  // the slave had it
 
     const std::string reply = "yes=" + std::to_string(window);
     ASSERT_TRUE(client.channel->WriteMessage(reply.data(), reply.size()));
     EXPECT_TRUE(client.SlaveEnded());
-    EXPECT_EQ(Focused(connection), window);
-    xcb_disconnect(connection);
+    EXPECT_EQ(Focused(display.connection), window);
 }
 
 }  // namespace
