@@ -35,6 +35,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -264,7 +265,13 @@ int main(int argc, char** argv)
     google::InitGoogleLogging(argv[0]);
     const std::string command = argc > 1 ? argv[1] : "";
     const char* argument = argc > 2 ? argv[2] : "";
-    QApplication application(argc, argv);
+    // Only the window needs a GUI application; the rest starts much faster without one.
+    std::unique_ptr<QCoreApplication> application;
+    if (command == "focus-x11") {
+        application = std::make_unique<QApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
     try {
         if (command == "echo") return Echo();
         if (command == "tell-id") return TellId();

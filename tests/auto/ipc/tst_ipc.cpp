@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
+#include <cstring>
 #include <memory>
 #include <thread>
 
