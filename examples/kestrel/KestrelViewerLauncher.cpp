@@ -92,8 +92,8 @@ private:
     bool m_answered = false;
 };
 
-KestrelViewerLauncher::KestrelViewerLauncher(Tavrin::App::Application& application,
-                                             QWidget& window, QMenu* fileMenu)
+KestrelViewerLauncher::KestrelViewerLauncher(Tavrin::App::Application& application, QWidget& window,
+                                             QMenu* fileMenu)
     : QObject(&window), m_application(application), m_window(window)
 {
     m_openAction = new QAction(tr("Open &Viewer"), fileMenu);
@@ -144,8 +144,8 @@ void KestrelViewerLauncher::LookAfterSessions()
 {
     for (auto session = m_sessions.begin(); session != m_sessions.end();) {
         if ((*session)->Step(std::chrono::milliseconds(0))) {
-            LOG(INFO) << "The viewer said " << (*session)->Heard().toStdString()
-                      << "; answered " << (*session)->Answered().toStdString();
+            LOG(INFO) << "The viewer said " << (*session)->Heard().toStdString() << "; answered "
+                      << (*session)->Answered().toStdString();
             session = m_sessions.erase(session);
         } else {
             ++session;

@@ -117,9 +117,9 @@ public:
             return 0;
         }
         // The wait for the peer to come counts against the same limit as the wait for bytes.
-        if (accepting && !WaitForData(kPipeWaitLimit -
-                                      std::chrono::duration_cast<std::chrono::milliseconds>(
-                                          std::chrono::steady_clock::now() - start))) {
+        if (accepting &&
+            !WaitForData(kPipeWaitLimit - std::chrono::duration_cast<std::chrono::milliseconds>(
+                                              std::chrono::steady_clock::now() - start))) {
             return 0;
         }
         for (;;) {
@@ -140,8 +140,8 @@ public:
 
     bool WaitForData(std::chrono::milliseconds wait)
     {
-        const auto bounded = std::min(wait, kPipeWaitLimit);
-        const int timeout = static_cast<int>(std::max(bounded.count(), decltype(bounded.count())(0)));
+        const int timeout = static_cast<int>(
+            std::max(std::chrono::milliseconds(0), std::min(wait, kPipeWaitLimit)).count());
         const int fd = m_ended ? -1 : Connected(timeout);
         if (fd < 0) {
             return m_ended;
@@ -289,8 +289,7 @@ boost::intrusive_ptr<IByteDataInputEx> DataInputPipe::Create(const std::string& 
     return new InputPipe(name, create);
 }
 
-boost::intrusive_ptr<IByteDataOutputEx> DataOutputPipe::Create(const std::string& name,
-                                                               bool create)
+boost::intrusive_ptr<IByteDataOutputEx> DataOutputPipe::Create(const std::string& name, bool create)
 {
     return new OutputPipe(name, create);
 }

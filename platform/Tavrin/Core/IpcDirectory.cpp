@@ -167,8 +167,8 @@ NameLock::NameLock(const std::string& directory, const std::string& object)
     // The lock is made and locked under a private name first, then linked into place, so that
     // nobody ever sees the lock file unlocked.
     static std::atomic<unsigned> counter{0};
-    const std::string pending = directory + '/' + kPendingPrefix + std::to_string(getpid()) +
-                                '-' + std::to_string(counter++);
+    const std::string pending = directory + '/' + kPendingPrefix + std::to_string(getpid()) + '-' +
+                                std::to_string(counter++);
     m_fd = open(pending.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (m_fd < 0) {
         Fail("Cannot create a lock in " + directory, errno);

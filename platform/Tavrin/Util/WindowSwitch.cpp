@@ -59,7 +59,8 @@ void AskWindowManager(xcb_connection_t* connection, xcb_window_t root, xcb_windo
     event.format = 32;
     event.window = window;
     event.type = Atom(connection, "_NET_ACTIVE_WINDOW");
-    event.data.data32[0] = 2;  // from a pager: the user asked for it, so no focus stealing rule applies
+    event.data.data32[0] =
+        2;  // from a pager: the user asked for it, so no focus stealing rule applies
     event.data.data32[1] = XCB_CURRENT_TIME;
     xcb_send_event(connection, 0, root,
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,

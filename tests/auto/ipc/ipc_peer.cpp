@@ -273,18 +273,30 @@ int main(int argc, char** argv)
         application = std::make_unique<QCoreApplication>(argc, argv);
     }
     try {
-        if (command == "echo") return Echo();
-        if (command == "tell-id") return TellId();
-        if (command == "setup") return Setup();
-        if (command == "report") return Report(argument);
-        if (command == "half") return Half();
-        if (command == "huge-header") return HugeHeader();
-        if (command == "focus") return Focus(std::strcmp(argument, "twice") == 0);
-        if (command == "focus-x11") return FocusX11(argument);
-        if (command == "await-master-end") return AwaitMasterEnd();
-        if (command == "master-then-exit") return MasterThenExit(argument);
-        if (command == "master-tell-id") return MasterTellId();
-        if (command == "master-hold") return MasterHold();
+        if (command == "echo")
+            return Echo();
+        if (command == "tell-id")
+            return TellId();
+        if (command == "setup")
+            return Setup();
+        if (command == "report")
+            return Report(argument);
+        if (command == "half")
+            return Half();
+        if (command == "huge-header")
+            return HugeHeader();
+        if (command == "focus")
+            return Focus(std::strcmp(argument, "twice") == 0);
+        if (command == "focus-x11")
+            return FocusX11(argument);
+        if (command == "await-master-end")
+            return AwaitMasterEnd();
+        if (command == "master-then-exit")
+            return MasterThenExit(argument);
+        if (command == "master-tell-id")
+            return MasterTellId();
+        if (command == "master-hold")
+            return MasterHold();
     } catch (const Tavrin::Core::IOException& error) {
         Say(std::string("error=") + error.what());
         return 3;

@@ -66,8 +66,8 @@ QString ChannelDirectory()
 
 QStringList ChannelObjects()
 {
-    return QDir(ChannelDirectory()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
-                                              QDir::NoDotAndDotDot);
+    return QDir(ChannelDirectory())
+        .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 std::string Send(IDataChannel& channel, const std::string& text)
@@ -253,7 +253,8 @@ TEST(Channel, AnUnsafeDirectoryIsRefused)
         std::function<bool()> spoil;
         const char* message;
     } cases[] = {
-        {"symlink", [&] { return symlink(QFile::encodeName(elsewhere).constData(), directory) == 0; },
+        {"symlink",
+         [&] { return symlink(QFile::encodeName(elsewhere).constData(), directory) == 0; },
          "is not a directory"},
         {"open to others",
          [&] { return mkdir(directory, 0700) == 0 && chmod(directory, 0755) == 0; },
@@ -321,7 +322,7 @@ TEST(Channel, AKilledMastersObjectsAreRemovedByTheNextMaster)
     kill(static_cast<pid_t>(master.processId()), SIGKILL);
     master.waitForFinished(kProcessTimeoutMs);
 
-    EXPECT_EQ(ChannelObjects().size(), 4);  // left behind
+    EXPECT_EQ(ChannelObjects().size(), 4);                               // left behind
     EXPECT_FALSE(Tavrin::Core::DataPipeExists("TavrinIPCInputKilled"));  // but nobody's
     EXPECT_THROW(Tavrin::Core::DataInputPipe::Create("TavrinIPCInputKilled", false),
                  Tavrin::Core::IOException);
@@ -444,7 +445,7 @@ TEST(SlaveSetUp, TheCommandLineDecidesWhetherTheSlaveJoins)
         {{"/MasterPipeId=", "/ProcessId=" + pid}, "result=0 channel=0 handle=0"},
         {{"/MasterPipeId=4711", "/ProcessId=12ab"}, "result=0 channel=0 handle=0"},
         {{"/MasterPipeId=4711", "/ProcessId=0"}, "result=0 channel=0 handle=0"},
-        {{"/MasterPipeId=5", "/ProcessId=" + pid}, "result=0 channel=0 handle=0"},  // no pipes
+        {{"/MasterPipeId=5", "/ProcessId=" + pid}, "result=0 channel=0 handle=0"},      // no pipes
         {{"x/MasterPipeId=4711", "/ProcessId=" + pid}, "result=0 channel=0 handle=0"},  // "x4711"
         // The last of each switch wins; a master that cannot be opened gives no handle.
         {{"/MasterPipeId=1", "/ProcessId=1", "/MasterPipeId=4711", "/ProcessId=2147483646"},
@@ -483,11 +484,16 @@ TEST(FocusTransferer, RepliesDecideWhichWindowTheSlaveSwitchesTo)
 {
     struct Case
     {
-        QByteArray reply;  // empty: the master closes without a word
+        QByteArray reply;      // empty: the master closes without a word
         const char* switched;  // the window the slave switched to, or null for none
     } cases[] = {
-        {"yes=4242", "4242"}, {"no", nullptr}, {"yes", nullptr}, {"yes=abc", "0"},
-        {"yes=12345678901234567890", "0"}, {"", nullptr}, {"YES=5", nullptr},
+        {"yes=4242", "4242"},
+        {"no", nullptr},
+        {"yes", nullptr},
+        {"yes=abc", "0"},
+        {"yes=12345678901234567890", "0"},
+        {"", nullptr},
+        {"YES=5", nullptr},
     };
     int id = 100;
     for (const Case& c : cases) {
@@ -518,7 +524,8 @@ TEST(FocusTransferer, AMasterThatEndedHearsNothing)
     EXPECT_EQ(master.exitCode, 0) << master.err.toStdString();
     // The forked copy of the master writes once the slave has closed its end.
     QStringList lines;
-    for (int i = 0; i < 300 && (lines = Tavrin::Test::ReadLines(file)).value(0) == "(missing)"; ++i) {
+    for (int i = 0; i < 300 && (lines = Tavrin::Test::ReadLines(file)).value(0) == "(missing)";
+         ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     EXPECT_EQ(lines.value(0), "messages=0 closed=1");
@@ -555,8 +562,8 @@ public:
             return;
         }
         m_server.setProgram("Xvfb");
-        m_server.setArguments({"-displayfd", QString::number(fds[1]), "-nolisten", "tcp",
-                               "-screen", "0", "640x480x24"});
+        m_server.setArguments({"-displayfd", QString::number(fds[1]), "-nolisten", "tcp", "-screen",
+                               "0", "640x480x24"});
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_server.setStandardErrorFile(QProcess::nullDevice());
         m_server.start();
@@ -586,7 +593,8 @@ private:
 xcb_window_t Focused(xcb_connection_t* connection)
 {
     std::unique_ptr<xcb_get_input_focus_reply_t, decltype(&std::free)> reply(
-        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr), &std::free);
+        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr),
+        &std::free);
     return reply ? reply->focus : static_cast<xcb_window_t>(XCB_WINDOW_NONE);
 }
 
@@ -614,7 +622,8 @@ std::string ReadMessage(IDataChannel& channel)
 
 struct Display
 {
-    explicit Display(const QString& name) : connection(xcb_connect(name.toLatin1().constData(), nullptr))
+    explicit Display(const QString& name)
+        : connection(xcb_connect(name.toLatin1().constData(), nullptr))
     {
         screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     }
@@ -623,8 +632,8 @@ struct Display
     xcb_window_t NewWindow()
     {
         const xcb_window_t window = xcb_generate_id(connection);
-        xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 300, 200,
-                          0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 300, 200, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
         xcb_map_window(connection, window);
         xcb_flush(connection);
         return window;

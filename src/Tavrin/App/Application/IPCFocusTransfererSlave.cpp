@@ -67,8 +67,7 @@ IPCFocusTransfererSlave& IPCFocusTransfererSlave::Instance()
     return instance;
 }
 
-IPCFocusTransfererSlave::IPCFocusTransfererSlave()
-    : m_stopEvent(eventfd(0, EFD_CLOEXEC))
+IPCFocusTransfererSlave::IPCFocusTransfererSlave() : m_stopEvent(eventfd(0, EFD_CLOEXEC))
 {
     g_stopEvent = m_stopEvent;
     qAddPostRoutine(StopWatcherBeforeThePoolWaits);

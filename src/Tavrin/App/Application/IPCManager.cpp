@@ -25,7 +25,8 @@ namespace App {
 
 IIPCClient::~IIPCClient() = default;
 
-const QString IPCManager::SLAVE_INPUT_PIPE_TEMPLATE = QStringLiteral("\\\\.\\pipe\\TavrinIPCInput%1");
+const QString IPCManager::SLAVE_INPUT_PIPE_TEMPLATE =
+    QStringLiteral("\\\\.\\pipe\\TavrinIPCInput%1");
 const QString IPCManager::SLAVE_OUTPUT_PIPE_TEMPLATE =
     QStringLiteral("\\\\.\\pipe\\TavrinIPCOutput%1");
 const QString IPCManager::PIPE_ID_SWITCH = QStringLiteral("/MasterPipeId=");
@@ -46,15 +47,15 @@ QString ResolveExecutable(const QString& slavePath)
     if (slavePath.isEmpty()) {
         return QString();
     }
-    const ioPath underApplication =
-        (ioPath(QCoreApplication::applicationDirPath().toStdWString()) /
-         ioPath(slavePath.toStdWString()))
-            .make_preferred();
+    const ioPath underApplication = (ioPath(QCoreApplication::applicationDirPath().toStdWString()) /
+                                     ioPath(slavePath.toStdWString()))
+                                        .make_preferred();
     QString executable;
     if (underApplication.exists()) {
         executable = QString::fromStdWString(underApplication.wstring());
     } else {
-        executable = QString::fromStdWString(ioPath(slavePath.toStdWString()).make_preferred().wstring());
+        executable =
+            QString::fromStdWString(ioPath(slavePath.toStdWString()).make_preferred().wstring());
         if (QDir::isRelativePath(executable)) {
             return QString();
         }
@@ -72,8 +73,10 @@ QString DrawPipeId(long& draws)
 {
     for (; draws < kMaxDraws; ++draws) {
         const QString id = QStringLiteral("%1").arg(std::rand(), 0, 10, QLatin1Char(' '));
-        if (!Core::DataPipeExists(Util::QStringToUtf8(PipeName(IPCManager::SLAVE_OUTPUT_PIPE_TEMPLATE, id))) &&
-            !Core::DataPipeExists(Util::QStringToUtf8(PipeName(IPCManager::SLAVE_INPUT_PIPE_TEMPLATE, id)))) {
+        if (!Core::DataPipeExists(
+                Util::QStringToUtf8(PipeName(IPCManager::SLAVE_OUTPUT_PIPE_TEMPLATE, id))) &&
+            !Core::DataPipeExists(
+                Util::QStringToUtf8(PipeName(IPCManager::SLAVE_INPUT_PIPE_TEMPLATE, id)))) {
             ++draws;
             return id;
         }
