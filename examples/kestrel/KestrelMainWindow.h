@@ -29,6 +29,8 @@ public:
     // The submenus of View; the window neither fills nor clears them.
     QMenu* LanguageMenu() const { return m_languageMenu; }
     QMenu* ThemeMenu() const { return m_themeMenu; }
+    // File; others may add their entries.
+    QMenu* FileMenu() const { return m_fileMenu; }
     // Help; whoever knows the product's links adds them.
     QMenu* HelpMenu() const { return m_helpMenu; }
 

@@ -2,6 +2,7 @@
 
 #include "KestrelEditMenu.h"
 #include "KestrelDialogShots.h"
+#include "KestrelViewerLauncher.h"
 #include "StartupReport.h"
 #include "TouchPage.h"
 
@@ -81,6 +82,11 @@ void SmokeRun::Run()
         !m_dialogShots->SaveScreenshots(m_options.ScreenshotPath(), &failed)) {
         Fail(tr("Cannot write the screenshot to %1.").arg(failed), 1);
         return;
+    }
+    if (m_options.WantsScreenshot() && m_viewer) {
+        for (const QString& line : m_viewer->RunSmokeExchange(kStartDeadlineMs)) {
+            PrintLine(stdout, line);
+        }
     }
     if (!m_application.TryToQuit()) {
         Fail(tr("The application refused to quit."), 1);

@@ -18,6 +18,7 @@ class Application;
 namespace Kestrel {
 
 class KestrelDialogShots;
+class KestrelViewerLauncher;
 
 // An unattended run: once the application has started and its event loop runs, prints the
 // start-up report on stdout, saves the screenshots when asked to and quits through the
@@ -37,6 +38,8 @@ public:
 
     // Create it before Application::Start, which announces the start.
     SmokeRun(Tavrin::App::Application& application, QWidget& window, LaunchOptions options);
+    // The full run (with screenshots) also starts the viewer and reports its exchange.
+    void SetViewerLauncher(KestrelViewerLauncher* launcher) { m_viewer = launcher; }
 
 private slots:
     void RecordOpenedLink(const QUrl& url);
@@ -55,6 +58,7 @@ private:
     QTimer m_deadline;
     QStringList m_openedLinks;
     KestrelDialogShots* m_dialogShots;
+    KestrelViewerLauncher* m_viewer = nullptr;
 };
 
 }  // namespace Kestrel

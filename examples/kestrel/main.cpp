@@ -17,6 +17,7 @@
 #include "KestrelMainWindow.h"
 #include "KestrelSplash.h"
 #include "KestrelWindowMenu.h"
+#include "KestrelViewerLauncher.h"
 #include "LaunchOptions.h"
 #include "SmokeRun.h"
 #include "TouchPage.h"
@@ -107,6 +108,7 @@ int main(int argc, char** argv)
     new Kestrel::KestrelEditMenu(application, window);  // children of the window
     new Kestrel::KestrelWindowMenu(window, window.HelpMenu());
     new Kestrel::KestrelDialogs(application, window, window.HelpMenu());  // likewise
+    auto* viewer = new Kestrel::KestrelViewerLauncher(application, window, window.FileMenu());
     QObject::connect(&window, &Kestrel::KestrelMainWindow::QuitRequested, &application,
                      &KestrelApplication::TryToQuit);
     QObject::connect(
@@ -117,7 +119,8 @@ int main(int argc, char** argv)
     splash->FinishWhenShown(&window);
 
     if (options.IsUnattended()) {
-        new Kestrel::SmokeRun(application, window, options);  // owned by the application
+        auto* smoke = new Kestrel::SmokeRun(application, window, options);  // the application's
+        smoke->SetViewerLauncher(viewer);
     }
     application.Start();
     const QString urlDump = Kestrel::UrlDumpReportLine();

@@ -212,6 +212,24 @@
     </message>
 </context>
 <context>
+    <name>Kestrel::KestrelViewerLauncher</name>
+    <message>
+        <source>Open &amp;Viewer</source>
+        <translation>&amp;Betrachter öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>Kestrel::KestrelViewerWindow</name>
+    <message>
+        <source>Kestrel Viewer</source>
+        <translation>Kestrel-Betrachter</translation>
+    </message>
+    <message>
+        <source>A preview of the selected project. Close this window to go back to Tavrin Kestrel.</source>
+        <translation>Eine Vorschau des ausgewählten Projekts. Schließen Sie dieses Fenster, um zu Tavrin Kestrel zurückzukehren.</translation>
+    </message>
+</context>
+<context>
     <name>Kestrel::KestrelWindowMenu</name>
     <message>
         <source>&amp;Window</source>

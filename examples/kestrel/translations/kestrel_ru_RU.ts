@@ -213,6 +213,24 @@
     </message>
 </context>
 <context>
+    <name>Kestrel::KestrelViewerLauncher</name>
+    <message>
+        <source>Open &amp;Viewer</source>
+        <translation>Открыть &amp;просмотрщик</translation>
+    </message>
+</context>
+<context>
+    <name>Kestrel::KestrelViewerWindow</name>
+    <message>
+        <source>Kestrel Viewer</source>
+        <translation>Просмотрщик Kestrel</translation>
+    </message>
+    <message>
+        <source>A preview of the selected project. Close this window to go back to Tavrin Kestrel.</source>
+        <translation>Предварительный просмотр выбранного проекта. Закройте это окно, чтобы вернуться в Tavrin Kestrel.</translation>
+    </message>
+</context>
+<context>
     <name>Kestrel::KestrelWindowMenu</name>
     <message>
         <source>&amp;Window</source>

@@ -168,6 +168,10 @@ TEST(KestrelDemo, RunsUnattendedShootsEveryThemeAndKeepsChoicesAndHistoryAcrossR
         EXPECT_GT(Brightness(shot + "-confirmation-light.png") -
                       Brightness(shot + "-confirmation-dark.png"),
                   40);
+        // The companion viewer was started as a slave, closed, and was told the main window.
+        EXPECT_EQ(smoke.report.value("viewer said"), "applicationClosed");
+        EXPECT_TRUE(QRegExp("yes=[1-9][0-9]*").exactMatch(smoke.report.value("viewer answered")))
+            << smoke.report.value("viewer answered").toStdString();
         const bool light = smoke.report.value("theme") == "light";
         const int other = Brightness(shot + (light ? "-dark.png" : "-light.png"));
         EXPECT_GT(light ? Brightness(shot + ".png") - other : other - Brightness(shot + ".png"),
