@@ -12,6 +12,7 @@
 #include "KestrelCustomization.h"
 #include "KestrelHelpLinks.h"
 #include "KestrelLookAndFeel.h"
+#include "KestrelThemeFollower.h"
 #include "KestrelMainWindow.h"
 #include "KestrelSplash.h"
 #include "LaunchOptions.h"
@@ -98,6 +99,7 @@ int main(int argc, char** argv)
 
     Kestrel::KestrelMainWindow window(QCoreApplication::applicationVersion());
     lookAndFeel.AttachMenus(window.LanguageMenu(), window.ThemeMenu());
+    const Kestrel::KestrelThemeFollower themeFollower(application);  // other copies' picks
     new Kestrel::KestrelHelpLinks(application, window.HelpMenu());  // a child of the menu
     QObject::connect(&window, &Kestrel::KestrelMainWindow::QuitRequested, &application,
                      &KestrelApplication::TryToQuit);
