@@ -79,8 +79,12 @@ public:
     // never come back. A key is reported in the type this process last wrote it as, else
     // the type it last read it as; a key it has never used gets the narrowest type its
     // stored text spells (bool, int, int64, double, else string; byte arrays stay so). Removed keys are
-    // forgotten without a notification. A store file that disappears, becomes a directory
-    // or cannot be parsed is reported by one WARNING and the known values stay.
+    // forgotten without a notification. A store file that disappears or becomes a directory
+    // is reported by one WARNING and the known values stay; one that cannot be parsed is
+    // reported by one WARNING and notifies nothing, but the store then reads what QSettings
+    // made of it (QSettings shares a file's contents among a process's objects) until a good
+    // file comes back. Not noticed: two writes of the same size within one millisecond
+    // (QSettings reads a file again only when its size or millisecond time stamp changed).
     //
     // Watching needs the application's event loop: it is only done for a store created on
     // the thread of a running QCoreApplication; elsewhere this call changes nothing.

@@ -49,7 +49,10 @@ bool SettingsWatcher::FileSignature::operator==(const FileSignature& other) cons
 
 SettingsWatcher::SettingsWatcher(SettingsManager& manager, const QString& fileName,
                                  QSettings::Format format)
-    : m_manager(&manager), m_fileName(fileName), m_reader(fileName, format)
+    : m_manager(&manager),
+      m_fileName(fileName),
+      m_format(format),
+      m_reader(std::make_unique<QSettings>(fileName, format))
 {
     m_coalesce.setSingleShot(true);
     m_coalesce.setInterval(kCoalesceMs);
@@ -227,10 +230,10 @@ void SettingsWatcher::Arm()
 void SettingsWatcher::Snapshot()
 {
     m_lastSeen = ReadSignature(m_fileName);
-    const QStringList keys = m_reader.allKeys();
+    const QStringList keys = m_reader->allKeys();
     std::lock_guard<std::mutex> lock(m_knownMutex);
     for (const QString& key : keys) {
-        const QVariant value = m_reader.value(key);
+        const QVariant value = m_reader->value(key);
         m_known.emplace(key.toStdString(),
                         Known{value, Comparable(value), GuessKind(value), KindSource::Guessed});
     }
@@ -263,8 +266,9 @@ void SettingsWatcher::Reread()
     if (!CheckUsable(signature)) {
         return;
     }
-    m_reader.sync();
-    if (m_reader.status() != QSettings::NoError) {
+    m_reader->sync();
+    if (m_reader->status() != QSettings::NoError) {
+        m_reader = std::make_unique<QSettings>(m_fileName, m_format);
         if (!m_warned) {
             m_warned = true;
             LOG(WARNING) << "Settings store " << m_fileName.toStdString()
@@ -274,7 +278,7 @@ void SettingsWatcher::Reread()
     }
     m_warned = false;
 
-    const QStringList keys = m_reader.allKeys();
+    const QStringList keys = m_reader->allKeys();
     std::vector<ExternalSettingsChange> changes;
     {
         std::unordered_set<std::string> present;
@@ -282,7 +286,7 @@ void SettingsWatcher::Reread()
         std::lock_guard<std::mutex> lock(m_knownMutex);
         for (const QString& key : keys) {
             std::string name = key.toStdString();
-            const QVariant value = m_reader.value(key);
+            const QVariant value = m_reader->value(key);
             QString comparable = Comparable(value);
             const auto found = m_known.find(name);
             if (found == m_known.end()) {

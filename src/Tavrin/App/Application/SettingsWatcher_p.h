@@ -9,6 +9,7 @@
 
 #include <sys/types.h>
 
+#include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -95,7 +96,8 @@ private:
 
     SettingsManager* m_manager;
     const QString m_fileName;
-    QSettings m_reader;
+    const QSettings::Format m_format;
+    std::unique_ptr<QSettings> m_reader;  // renewed after a read error, which QSettings keeps
     QFileSystemWatcher m_watcher;
     QTimer m_coalesce;
     FileSignature m_lastSeen;
