@@ -218,7 +218,10 @@ TEST_F(SettingsWatchTest, ABrokenFileWarnsOnceAndKeepsTheKnownValues)
              QDir().mkdir(file);
          },
          "is no longer a regular file", true},
-        {"garbage", [](const QString& file) { ReplaceFile(file, QByteArray("[gr\0\xff\n=\x01[", 11)); },
+        {"garbage", [](const QString& file) { 
+             static const char garbled[] = "[gr\0\xff\n=\x01[";
+             ReplaceFile(file, QByteArray(garbled, sizeof garbled - 1));
+         },
          "cannot be read", false},
     };
     int level = 1;
