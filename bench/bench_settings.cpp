@@ -128,7 +128,7 @@ void BM_Get_RawQSettings(benchmark::State& state)
 // show what the watching costs on these paths (INI).
 void BM_Set_SettingsManagerUnwatched(benchmark::State& state)
 {
-    SettingsManager store(FileOf(state, "manager-set-unwatched"), QSettings::IniFormat);
+    SettingsManager store(Scratch().filePath(QStringLiteral("manager-set-unwatched")), QSettings::IniFormat);
     store.SetWatchExternalChanges(false);
     Observer observer;
     store.RegisterObserver(&observer);
@@ -142,7 +142,7 @@ void BM_Set_SettingsManagerUnwatched(benchmark::State& state)
 
 void BM_Get_SettingsManagerUnwatched(benchmark::State& state)
 {
-    SettingsManager store(FileOf(state, "manager-get-unwatched"), QSettings::IniFormat);
+    SettingsManager store(Scratch().filePath(QStringLiteral("manager-get-unwatched")), QSettings::IniFormat);
     store.SetWatchExternalChanges(false);
     Populate([&](const QString& key, int v) { store.SetInt(key.toStdString(), v); });
     const std::string key = "group2/key10";
