@@ -2,11 +2,14 @@
 #include <Tavrin/App/Application/SettingsManager.h>
 
 #include <QCoreApplication>
+#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -121,6 +124,110 @@ void BM_Get_RawQSettings(benchmark::State& state)
     benchmark::DoNotOptimize(sum);
 }
 
+// The same write and read with the watching of other processes' changes switched off, to
+// show what the watching costs on these paths (INI).
+void BM_Set_SettingsManagerUnwatched(benchmark::State& state)
+{
+    SettingsManager store(Scratch().filePath(QStringLiteral("manager-set-unwatched")), QSettings::IniFormat);
+    store.SetWatchExternalChanges(false);
+    Observer observer;
+    store.RegisterObserver(&observer);
+    const std::string key = "group1/counter";
+    int value = 0;
+    for (auto _ : state) {
+        store.SetInt(key, ++value);
+    }
+    benchmark::DoNotOptimize(observer.last);
+}
+
+void BM_Get_SettingsManagerUnwatched(benchmark::State& state)
+{
+    SettingsManager store(Scratch().filePath(QStringLiteral("manager-get-unwatched")), QSettings::IniFormat);
+    store.SetWatchExternalChanges(false);
+    Populate([&](const QString& key, int v) { store.SetInt(key.toStdString(), v); });
+    const std::string key = "group2/key10";
+    int sum = 0;
+    for (auto _ : state) {
+        sum += store.GetInt(key, -1);
+    }
+    benchmark::DoNotOptimize(sum);
+}
+
+// An INI file of `keys` keys in ten groups whose key "group0/key0" holds `value`.
+QByteArray BigStore(int keys, int value)
+{
+    QByteArray text;
+    for (int group = 0; group < 10; ++group) {
+        text += "[group" + QByteArray::number(group) + "]\n";
+        for (int i = group; i < keys; i += 10) {
+            text += "key" + QByteArray::number(i) + "=" +
+                    QByteArray::number(i == 0 ? value : i * 7) + "\n";
+        }
+    }
+    return text;
+}
+
+void ReplaceFile(const QString& path, const QByteArray& text)
+{
+    QSaveFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(text);
+    file.commit();
+}
+
+// QSettings reads a file again only when its size or its modification time in milliseconds
+// changed.
+void NextMillisecond()
+{
+    std::this_thread::sleep_for(std::chrono::microseconds(1100));
+}
+
+// Another process changed one key of a big store: ours reads the file back and compares
+// every key with what it knew, notifying the one change.
+void BM_Reread_SettingsManager(benchmark::State& state)
+{
+    const QString file = Scratch().filePath(QStringLiteral("manager-reread"));
+    const int keys = static_cast<int>(state.range(0));
+    ReplaceFile(file, BigStore(keys, 0));
+    SettingsManager store(file, QSettings::IniFormat);
+    Observer observer;
+    store.RegisterObserver(&observer);
+    int value = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ReplaceFile(file, BigStore(keys, ++value));
+        NextMillisecond();
+        state.ResumeTiming();
+        store.CheckExternalChanges();
+    }
+    if (observer.last != value) {
+        state.SkipWithError("the change was not seen");
+    }
+}
+
+// The raw twin: QSettings reads the file back and every value is fetched (the least any
+// comparison needs).
+void BM_Reread_RawQSettings(benchmark::State& state)
+{
+    const QString file = Scratch().filePath(QStringLiteral("raw-reread"));
+    const int keys = static_cast<int>(state.range(0));
+    ReplaceFile(file, BigStore(keys, 0));
+    QSettings store(file, QSettings::IniFormat);
+    int value = 0;
+    int sum = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ReplaceFile(file, BigStore(keys, ++value));
+        NextMillisecond();
+        state.ResumeTiming();
+        store.sync();
+        for (const QString& key : store.allKeys()) {
+            sum += store.value(key).toString().size();
+        }
+    }
+    benchmark::DoNotOptimize(sum);
+}
+
 }  // namespace
 
 // Argument: 0 INI format, 1 native format.
@@ -128,6 +235,11 @@ BENCHMARK(BM_Set_SettingsManager)->Arg(0)->Arg(1);
 BENCHMARK(BM_Set_RawQSettings)->Arg(0)->Arg(1);
 BENCHMARK(BM_Get_SettingsManager)->Arg(0)->Arg(1);
 BENCHMARK(BM_Get_RawQSettings)->Arg(0)->Arg(1);
+BENCHMARK(BM_Set_SettingsManagerUnwatched);
+BENCHMARK(BM_Get_SettingsManagerUnwatched);
+// Argument: keys in the store.
+BENCHMARK(BM_Reread_SettingsManager)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Reread_RawQSettings)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

@@ -3,6 +3,7 @@
 #include <Tavrin/App/Application/AppTest.h>
 #include <Tavrin/App/Application/ILookAndFeelManager.h>
 #include <Tavrin/App/Application/ISettingsManager.h>
+#include <Tavrin/App/Application/StartupProfile.h>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -56,6 +57,8 @@ QStringList StartupReport(const Application& application)
         QStringLiteral("locale: ") +
             NameOrNone(lookAndFeel ? lookAndFeel->GetCurrentLocale() : std::string()),
         QStringLiteral("preferred browser: ") + PreferredBrowser(application),
+        QStringLiteral("start-up phases: ") +
+            QString::fromStdString(Tavrin::App::StartupProfile::Instance().Describe()),
     };
     const QString urlDump = UrlDumpReportLine();
     if (!urlDump.isEmpty()) {

@@ -14,6 +14,7 @@
 #include "KestrelDialogs.h"
 #include "KestrelHelpLinks.h"
 #include "KestrelLookAndFeel.h"
+#include "KestrelThemeFollower.h"
 #include "KestrelMainWindow.h"
 #include "KestrelSplash.h"
 #include "KestrelWindowMenu.h"
@@ -104,6 +105,7 @@ int main(int argc, char** argv)
     Kestrel::KestrelMainWindow window(QCoreApplication::applicationVersion());
     lookAndFeel.AttachMenus(window.LanguageMenu(), window.ThemeMenu());
     Kestrel::AddTouchPage(window);
+    const Kestrel::KestrelThemeFollower themeFollower(application);  // other copies' picks
     new Kestrel::KestrelHelpLinks(application, window.HelpMenu());  // a child of the menu
     new Kestrel::KestrelEditMenu(application, window);  // children of the window
     new Kestrel::KestrelWindowMenu(window, window.HelpMenu());

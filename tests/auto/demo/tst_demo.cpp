@@ -117,8 +117,17 @@ TEST(KestrelDemo, RunsUnattendedShootsEveryThemeAndKeepsChoicesAndHistoryAcrossR
     QProcess browserProcess;
     browserProcess.start(browser, QStringList());
     ASSERT_TRUE(browserProcess.waitForStarted(kRunTimeoutMs));
-    const Outcome quick = Start(home, {"--quit-after-start"});
+    const Outcome quick = Start(home, {"--quit-after-start", "--startup-profile"});
     ASSERT_EQ(quick.exitCode, 0) << quick.errors;
+    // The phases, in the report and (asked for) on their own line; times vary, names not.
+    for (const QString key : {"start-up phases", "Start-up phases"}) {
+        const QString phases = quick.report.value(key);
+        for (const char* phase : {"crash session ", "logging ", "look and feel ", "stores ",
+                                  "launch type ", "splash ", "OnStart ", "since process start"}) {
+            EXPECT_TRUE(phases.contains(phase)) << key.toStdString() << ": " << phase << " in "
+                                                << phases.toStdString();
+        }
+    }
     EXPECT_EQ(quick.report.value("preferred browser"), browser);
     browserProcess.kill();  // remembered now; not left running behind the test
     browserProcess.waitForFinished(kRunTimeoutMs);

@@ -16,12 +16,24 @@
 //   tavrin_test_helper read-ini <file> <key>...
 //                                           prints "<key>=<value>" for each key of the INI
 //                                           file, "<key>=(none)" for a key it lacks
+//   tavrin_test_helper settings-peer <file> <key> <count> <timeout-ms> [<key>=<value>...]
+//                                           opens the INI store <file>, writes 1..<count> to
+//                                           <key> (one write per event-loop turn) and runs
+//                                           until every listed key was notified with its
+//                                           value; prints "changed <key> <value>" for each
+//                                           notification from outside, then "echoes <n>"
+//                                           (notifications of its own key from outside) and
+//                                           exits with 0, or prints "timeout" and exits with 1
 // Every command prints its answer on one line and flushes, so a test can wait for it.
 #include <Tavrin/Util/AppMutexLocker.h>
 #include <Tavrin/Util/QtLogHandler.h>
 
+#include <Tavrin/App/Application/SettingsManager.h>
+
+#include <QCoreApplication>
 #include <QSaveFile>
 #include <QSettings>
+#include <QTimer>
 #include <QtGlobal>
 
 #include <glog/logging.h>
@@ -30,6 +42,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -99,6 +112,114 @@ int ReadIni(int argc, char** argv)
     return ini.status() == QSettings::NoError ? 0 : 1;
 }
 
+// Prints what other processes change in a store and remembers each key's last value.
+class SettingsPeer : public Tavrin::App::ISettingsManagerObserver
+{
+public:
+    SettingsPeer(const std::string& ownKey, std::map<std::string, std::string> expected)
+        : m_ownKey(ownKey), m_expected(std::move(expected))
+    {
+    }
+
+    bool writing = false;
+    int echoes = 0;
+
+    bool SeenAllExpected() const
+    {
+        for (const auto& entry : m_expected) {
+            const auto seen = m_last.find(entry.first);
+            if (seen == m_last.end() || seen->second != entry.second) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    void OnBoolChanged(const std::string& key, bool value, const boost::optional<bool>&) override
+    {
+        Seen(key, value ? "true" : "false");
+    }
+    void OnIntChanged(const std::string& key, int value, const boost::optional<int>&) override
+    {
+        Seen(key, std::to_string(value));
+    }
+    void OnStringChanged(const std::string& key, const std::string& value,
+                         const boost::optional<std::string>&) override
+    {
+        Seen(key, value);
+    }
+    void OnByteArrayChanged(const std::string& key, const std::vector<unsigned char>& value,
+                            const boost::optional<std::vector<unsigned char>>&) override
+    {
+        Seen(key, std::string(value.begin(), value.end()));
+    }
+    void OnInt64Changed(const std::string& key, std::int64_t value,
+                        const boost::optional<std::int64_t>&) override
+    {
+        Seen(key, std::to_string(value));
+    }
+    void OnDoubleChanged(const std::string& key, double value,
+                         const boost::optional<double>&) override
+    {
+        Seen(key, std::to_string(value));
+    }
+
+private:
+    void Seen(const std::string& key, const std::string& value)
+    {
+        if (writing) {
+            return;  // the notification of this process's own write
+        }
+        if (key == m_ownKey) {
+            ++echoes;
+        }
+        m_last[key] = value;
+        std::printf("changed %s %s\n", key.c_str(), value.c_str());
+    }
+
+    const std::string m_ownKey;
+    const std::map<std::string, std::string> m_expected;
+    std::map<std::string, std::string> m_last;
+};
+
+int SettingsPeerRun(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    Tavrin::App::SettingsManager store(QString::fromLocal8Bit(argv[2]), QSettings::IniFormat);
+    std::map<std::string, std::string> expected;
+    for (int i = 6; i < argc; ++i) {
+        const std::string pair = argv[i];
+        const std::size_t equals = pair.find('=');
+        expected[pair.substr(0, equals)] = equals == std::string::npos ? "" : pair.substr(equals + 1);
+    }
+    const std::string ownKey = argv[3];
+    const int count = std::atoi(argv[4]);
+    SettingsPeer peer(ownKey, expected);
+    store.RegisterObserver(&peer);
+
+    int written = 0;
+    QTimer step;
+    QObject::connect(&step, &QTimer::timeout, [&] {
+        if (written < count) {
+            peer.writing = true;
+            store.SetInt(ownKey, ++written);
+            peer.writing = false;
+        } else if (peer.SeenAllExpected()) {
+            application.exit(0);
+        } else {
+            step.setInterval(5);  // written all: only wait for the others now
+        }
+    });
+    step.start(0);
+    QTimer::singleShot(std::atoi(argv[5]), [&application] { application.exit(1); });
+    const int result = application.exec();
+    store.UnregisterObserver(&peer);
+    std::printf("%s\n", result == 0 ? "done" : "timeout");
+    std::printf("echoes %d\n", peer.echoes);
+    std::fflush(stdout);
+    return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -123,6 +244,9 @@ int main(int argc, char** argv)
     }
     if (command == "read-ini" && argc > 2) {
         return ReadIni(argc, argv);
+    }
+    if (command == "settings-peer" && argc > 5) {
+        return SettingsPeerRun(argc, argv);
     }
     if (command == "abort") {
         std::abort();

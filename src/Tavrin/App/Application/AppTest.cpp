@@ -4,6 +4,7 @@
 #include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/ILookAndFeelManager.h>
 #include <Tavrin/App/Application/LogURLHandler.h>
+#include <Tavrin/App/Application/StartupProfile.h>
 #include <Tavrin/Core/Exception.h>
 #include <Tavrin/Core/ScopedFunctionCall.h>
 #include <Tavrin/Links/ILinksManager.h>
@@ -48,6 +49,7 @@ const char kTestCustomDelay[] = "test-custom-delay";
 const char kCrashAfter[] = "crash-after";
 const char kSslDisable[] = "ssl-disable";
 const char kSslEnable[] = "ssl-enable";
+const char kStartupProfile[] = "startup-profile";
 
 const char kDefaultLocales[] =
     "en_US,de_DE,ru_RU,es_ES,fr_FR,it_IT,ja_JP,nl_NL,pl_PL,pt_BR,tr_TR,ko_KR,zh_CN,zh_TW";
@@ -97,6 +99,7 @@ QList<QCommandLineOption> TestOptions()
          QStringLiteral("crashTimeout"), QStringLiteral("1000")},
         SslDisableOption(),
         SslEnableOption(),
+        {QLatin1String(kStartupProfile), QStringLiteral("Print the start-up phases")},
     };
 }
 
@@ -307,6 +310,9 @@ void HandleTestOptions(QList<QCommandLineOption> additionalOptions, QObject* par
     }
     if (parser.isSet(QLatin1String(kTestLogUrls))) {
         InstallUrlLog(parser.value(QLatin1String(kTestLogUrls)), parent);
+    }
+    if (parser.isSet(QLatin1String(kStartupProfile))) {
+        StartupProfile::Instance().SetEchoToStdout(true);
     }
     if (parser.isSet(QLatin1String(kCrashAfter))) {
         ScheduleCrash(parser.value(QLatin1String(kCrashAfter)).toInt(nullptr, 10), parent);

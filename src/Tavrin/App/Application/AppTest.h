@@ -22,6 +22,7 @@ namespace App {
 //   --test-custom-delay=ms      delay between two opened links (default 1000)
 //   --crash-after=ms            ends the process abnormally after that time
 //   --ssl-disable, --ssl-enable links use http or https where they can (not both)
+//   --startup-profile           also prints the start-up phase lines to stdout
 namespace AppTest {
 
 // The ssl options. Throws Tavrin::Exception "Invalid options combination." when both are

@@ -16,6 +16,8 @@
 #include <Tavrin/App/Application/NativeEventFilter_p.h>
 #include <Tavrin/App/Application/PreferredBrowser.h>
 #include <Tavrin/App/Application/SettingsManager.h>
+#include <Tavrin/App/Application/StartupPhases_p.h>
+#include <Tavrin/App/Application/StartupProfile.h>
 #include <Tavrin/App/Application/URLHandler.h>
 #include <Tavrin/App/BuildInfo_p.h>
 #include <Tavrin/Core/Sleep.h>
@@ -160,8 +162,12 @@ struct Application::Impl
 Application::Application(int& argc, char** argv) : Application(argc, argv, AppContext()) {}
 
 Application::Application(int& argc, char** argv, const AppContext& context)
-    : QApplication(argc, argv), m_impl(std::make_unique<Impl>(this, context))
+    : QApplication(argc, argv), m_impl([this, &context] {
+          const StartupProfile::ScopedPhase phase("crash session");
+          return std::make_unique<Impl>(this, context);
+      }())
 {
+    WatchStartupPhases(*this);
     QApplication::setEffectEnabled(Qt::UI_AnimateCombo, false);
     installNativeEventFilter(m_impl->nativeEventFilter.get());
     auto* urlHandler = new URLHandler(this, m_impl->preferredBrowser);
@@ -207,8 +213,10 @@ void Application::Start()
     }
     m_impl->started = true;
     if (m_impl->splash) {
+        const StartupProfile::ScopedPhase phase("splash");
         m_impl->splash->Activate();
     }
+    StartupProfile::Instance().Begin("OnStart");  // ends at ApplicationStarted
     OnStart();
 }
 
@@ -363,7 +371,10 @@ void Application::SetCustomizationManager(std::shared_ptr<ICustomizationManager>
     }
     const ICustomizationManager& customization = *m_impl->customizationManager;
     setenv("GLOG_PRODUCT_NAME", customization.GetProductFolderName().c_str(), 1);
-    Logging::EnsureInitialized();
+    {
+        const StartupProfile::ScopedPhase phase("logging");
+        Logging::EnsureInitialized();
+    }
 
     const QString version =
         Util::VersionToString(customization.GetVersion(), 0, QStringLiteral("."));
@@ -463,6 +474,7 @@ Application::LaunchType Application::CheckFirstLaunch() const
 Application::LaunchType Application::GetLaunchType() const
 {
     if (!m_impl->launchType) {
+        const StartupProfile::ScopedPhase phase("launch type");
         m_impl->launchType = CheckFirstLaunch();
     }
     return *m_impl->launchType;

@@ -12,7 +12,7 @@ namespace Tavrin {
 namespace App {
 
 // Told of every effective change of a settings store, synchronously, on the thread that
-// made it. The previous value is empty when the key did not exist before, and is always
+// made it (a change made by another process: on the application's thread). The previous value is empty when the key did not exist before, and is always
 // given in the new value's type.
 class TAVRIN_APP_EXPORT ISettingsManagerObserver
 {

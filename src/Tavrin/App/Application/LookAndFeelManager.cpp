@@ -2,6 +2,7 @@
 
 #include "Tavrin/App/Application/Application.h"
 #include "Tavrin/App/Application/ISettingsManager.h"
+#include "Tavrin/App/Application/StartupProfile.h"
 #include "Tavrin/Core/DataInput.h"
 #include "Tavrin/Core/LocalizationManager.h"
 #include "Tavrin/Core/PropertySerializer.h"
@@ -169,6 +170,7 @@ LookAndFeelManager::LookAndFeelManager(const ioPath& appRoot, const std::string&
                                        const std::list<std::string>& localizationDomains)
     : m_appRoot(appRoot), m_moduleNames(moduleNames)
 {
+    const StartupProfile::ScopedPhase phase("look and feel");
     Discover(themeTitleFile);
     ReadThemeTitles(themeTitleFile);
 

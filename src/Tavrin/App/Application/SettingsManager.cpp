@@ -1,8 +1,13 @@
 #include "Tavrin/App/Application/SettingsManager.h"
 
+#include "Tavrin/App/Application/SettingsWatcher_p.h"
+#include "Tavrin/App/Application/StartupProfile.h"
+
 #include <Tavrin/Util/StringConversion.h>
 
+#include <QCoreApplication>
 #include <QStringList>
+#include <QThread>
 
 #include <array>
 #include <functional>
@@ -16,6 +21,8 @@ ISettingsManager::~ISettingsManager() = default;
 namespace {
 
 using std::placeholders::_1;
+
+const char kStoresPhase[] = "stores";
 
 // Maps a registry-style location onto the file of the matching Qt scope store, so that
 // QSettings::setPath redirects it like any other store of that scope.
@@ -151,18 +158,107 @@ QString StoredKey(const std::string& key)
 }  // namespace
 
 SettingsManager::SettingsManager(const QString& application, const QString& organization)
-    : m_store(organization, application)
+    : m_store((StartupProfile::Instance().Begin(kStoresPhase), organization), application)
 {
+    SetWatchExternalChanges(true);
+    StartupProfile::Instance().End(kStoresPhase);
 }
 
 SettingsManager::SettingsManager(const QString& fileName, QSettings::Format format)
-    : m_store(ResolveStoreLocation(fileName, format), format)
+    : m_store((StartupProfile::Instance().Begin(kStoresPhase), ResolveStoreLocation(fileName, format)),
+              format)
 {
+    SetWatchExternalChanges(true);
+    StartupProfile::Instance().End(kStoresPhase);
 }
 
-// Members go in reverse order: the observer list first, then the store, which writes out
-// what is pending.
-SettingsManager::~SettingsManager() = default;
+// The watcher goes first; then members in reverse order: the observer list, then the store,
+// which writes out what is pending.
+SettingsManager::~SettingsManager()
+{
+    StopWatching();
+}
+
+void SettingsManager::SetWatchExternalChanges(bool watch)
+{
+    if (!watch) {
+        StopWatching();
+        return;
+    }
+    const QCoreApplication* application = QCoreApplication::instance();
+    if (m_watcher || application == nullptr || QThread::currentThread() != application->thread()) {
+        return;
+    }
+    m_watcher = std::make_unique<SettingsWatcher>(*this, m_store.fileName(), m_store.format());
+}
+
+bool SettingsManager::IsWatchingExternalChanges() const
+{
+    return m_watcher != nullptr;
+}
+
+void SettingsManager::CheckExternalChanges()
+{
+    if (m_watcher && m_watcher->thread() == QThread::currentThread()) {
+        m_watcher->Reread();
+    }
+}
+
+// A watcher can only be deleted on its own thread; from another one it is cut off at once
+// and deleted there later.
+void SettingsManager::StopWatching()
+{
+    if (!m_watcher) {
+        return;
+    }
+    if (m_watcher->thread() == QThread::currentThread()) {
+        m_watcher.reset();
+        return;
+    }
+    m_watcher->Detach();
+    m_watcher.release()->deleteLater();
+}
+
+void SettingsManager::DeliverExternalChange(const ExternalSettingsChange& change)
+{
+    const std::string& key = change.key;
+    const QVariant& now = change.newValue;
+    const QVariant& old = change.oldValue;
+    switch (change.kind) {
+    case SettingsValueKind::Bool:
+        m_observers.Notify(std::bind(&ISettingsManagerObserver::OnBoolChanged, _1, key,
+                                     now.toBool(),
+                                     Previous<bool>(old, std::mem_fn(&QVariant::toBool))));
+        break;
+    case SettingsValueKind::Int: {
+        const auto toInt = [](const QVariant& v) { return v.toInt(); };
+        m_observers.Notify(std::bind(&ISettingsManagerObserver::OnIntChanged, _1, key,
+                                     now.toInt(), Previous<int>(old, toInt)));
+        break;
+    }
+    case SettingsValueKind::String:
+        m_observers.Notify(std::bind(&ISettingsManagerObserver::OnStringChanged, _1, key,
+                                     ToStdString(now), Previous<std::string>(old, ToStdString)));
+        break;
+    case SettingsValueKind::ByteArray:
+        m_observers.Notify(std::bind(&ISettingsManagerObserver::OnByteArrayChanged, _1, key,
+                                     ToBytes(now),
+                                     Previous<std::vector<unsigned char>>(old, ToBytes)));
+        break;
+    case SettingsValueKind::Int64: {
+        const auto toInt64 = [](const QVariant& v) { return std::int64_t{v.toLongLong()}; };
+        m_observers.Notify(std::bind(&ISettingsManagerObserver::OnInt64Changed, _1, key,
+                                     toInt64(now), Previous<std::int64_t>(old, toInt64)));
+        break;
+    }
+    case SettingsValueKind::Double: {
+        const auto toDouble = [](const QVariant& v) { return v.toDouble(); };
+        m_observers.Notify(std::bind(&ISettingsManagerObserver::OnDoubleChanged, _1, key,
+                                     now.toDouble(), Previous<double>(old, toDouble)));
+        break;
+    }
+    }
+}
 
 void SettingsManager::RegisterObserver(ISettingsManagerObserver* observer)
 {
@@ -177,7 +273,7 @@ void SettingsManager::UnregisterObserver(ISettingsManagerObserver* observer)
 void SettingsManager::SetBool(const std::string& key, bool value)
 {
     QVariant old;
-    if (UpdateValue(key, QVariant(value), old)) {
+    if (UpdateValue(key, QVariant(value), old, SettingsValueKind::Bool)) {
         m_observers.Notify(std::bind(&ISettingsManagerObserver::OnBoolChanged, _1, key, value,
                                      Previous<bool>(old, std::mem_fn(&QVariant::toBool))));
     }
@@ -186,7 +282,7 @@ void SettingsManager::SetBool(const std::string& key, bool value)
 void SettingsManager::SetInt(const std::string& key, int value)
 {
     QVariant old;
-    if (UpdateValue(key, QVariant(value), old)) {
+    if (UpdateValue(key, QVariant(value), old, SettingsValueKind::Int)) {
         const auto toInt = [](const QVariant& v) { return v.toInt(); };
         m_observers.Notify(std::bind(&ISettingsManagerObserver::OnIntChanged, _1, key, value,
                                      Previous<int>(old, toInt)));
@@ -196,7 +292,7 @@ void SettingsManager::SetInt(const std::string& key, int value)
 void SettingsManager::SetString(const std::string& key, const std::string& value)
 {
     QVariant old;
-    if (UpdateValue(key, StringVariant(value), old)) {
+    if (UpdateValue(key, StringVariant(value), old, SettingsValueKind::String)) {
         m_observers.Notify(std::bind(&ISettingsManagerObserver::OnStringChanged, _1, key, value,
                                      Previous<std::string>(old, ToStdString)));
     }
@@ -205,7 +301,7 @@ void SettingsManager::SetString(const std::string& key, const std::string& value
 void SettingsManager::SetByteArray(const std::string& key, const std::vector<unsigned char>& value)
 {
     QVariant old;
-    if (UpdateValue(key, BytesVariant(value), old)) {
+    if (UpdateValue(key, BytesVariant(value), old, SettingsValueKind::ByteArray)) {
         m_observers.Notify(std::bind(&ISettingsManagerObserver::OnByteArrayChanged, _1, key, value,
                                      Previous<std::vector<unsigned char>>(old, ToBytes)));
     }
@@ -214,7 +310,7 @@ void SettingsManager::SetByteArray(const std::string& key, const std::vector<uns
 void SettingsManager::SetInt64(const std::string& key, std::int64_t value)
 {
     QVariant old;
-    if (UpdateValue(key, QVariant(static_cast<qlonglong>(value)), old)) {
+    if (UpdateValue(key, QVariant(static_cast<qlonglong>(value)), old, SettingsValueKind::Int64)) {
         const auto toInt64 = [](const QVariant& v) { return std::int64_t{v.toLongLong()}; };
         m_observers.Notify(std::bind(&ISettingsManagerObserver::OnInt64Changed, _1, key, value,
                                      Previous<std::int64_t>(old, toInt64)));
@@ -224,7 +320,7 @@ void SettingsManager::SetInt64(const std::string& key, std::int64_t value)
 void SettingsManager::SetDouble(const std::string& key, double value)
 {
     QVariant old;
-    if (UpdateValue(key, QVariant(value), old)) {
+    if (UpdateValue(key, QVariant(value), old, SettingsValueKind::Double)) {
         const auto toDouble = [](const QVariant& v) { return v.toDouble(); };
         m_observers.Notify(std::bind(&ISettingsManagerObserver::OnDoubleChanged, _1, key, value,
                                      Previous<double>(old, toDouble)));
@@ -233,34 +329,34 @@ void SettingsManager::SetDouble(const std::string& key, double value)
 
 bool SettingsManager::GetBool(const std::string& key, bool defaultValue) const
 {
-    return GetValue(key, QVariant(defaultValue)).toBool();
+    return GetValue(key, QVariant(defaultValue), SettingsValueKind::Bool).toBool();
 }
 
 int SettingsManager::GetInt(const std::string& key, int defaultValue) const
 {
-    return GetValue(key, QVariant(defaultValue)).toInt();
+    return GetValue(key, QVariant(defaultValue), SettingsValueKind::Int).toInt();
 }
 
 std::string SettingsManager::GetString(const std::string& key,
                                        const std::string& defaultValue) const
 {
-    return ToStdString(GetValue(key, StringVariant(defaultValue)));
+    return ToStdString(GetValue(key, StringVariant(defaultValue), SettingsValueKind::String));
 }
 
 std::vector<unsigned char> SettingsManager::GetByteArray(
     const std::string& key, const std::vector<unsigned char>& defaultValue) const
 {
-    return ToBytes(GetValue(key, BytesVariant(defaultValue)));
+    return ToBytes(GetValue(key, BytesVariant(defaultValue), SettingsValueKind::ByteArray));
 }
 
 std::int64_t SettingsManager::GetInt64(const std::string& key, std::int64_t defaultValue) const
 {
-    return GetValue(key, QVariant(static_cast<qlonglong>(defaultValue))).toLongLong();
+    return GetValue(key, QVariant(static_cast<qlonglong>(defaultValue)), SettingsValueKind::Int64).toLongLong();
 }
 
 double SettingsManager::GetDouble(const std::string& key, double defaultValue) const
 {
-    return GetValue(key, QVariant(defaultValue)).toDouble();
+    return GetValue(key, QVariant(defaultValue), SettingsValueKind::Double).toDouble();
 }
 
 bool SettingsManager::Contains(const std::string& key) const
@@ -271,6 +367,9 @@ bool SettingsManager::Contains(const std::string& key) const
 void SettingsManager::Remove(const std::string& key)
 {
     m_store.remove(StoredKey(key));
+    if (m_watcher) {
+        m_watcher->NoteRemoved(key);
+    }
 }
 
 QString SettingsManager::GetFileName() const
@@ -293,17 +392,21 @@ std::vector<std::string> SettingsManager::GetKeys(const std::string& group) cons
     return keys;
 }
 
-QVariant SettingsManager::GetValue(const std::string& key, const QVariant& defaultValue) const
+QVariant SettingsManager::GetValue(const std::string& key, const QVariant& defaultValue,
+                                   SettingsValueKind kind) const
 {
     // QSettings answers an empty key with an invalid variant; the store answers the default.
     if (key.empty()) {
         return defaultValue;
     }
+    if (m_watcher) {
+        m_watcher->NoteRead(key, kind);
+    }
     return m_store.value(LookupKey(key).Get(), defaultValue);
 }
 
 bool SettingsManager::UpdateValue(const std::string& key, const QVariant& newValue,
-                                  QVariant& oldValue)
+                                  QVariant& oldValue, SettingsValueKind kind)
 {
     // QSettings ignores an empty key; so does the store, without telling anyone.
     if (key.empty()) {
@@ -315,6 +418,9 @@ bool SettingsManager::UpdateValue(const std::string& key, const QVariant& newVal
         return false;
     }
     m_store.setValue(StoredKey(key), newValue);
+    if (m_watcher) {
+        m_watcher->NoteWritten(key, newValue, kind);
+    }
     return true;
 }
 
