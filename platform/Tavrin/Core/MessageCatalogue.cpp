@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
+#include <string_view>
 
 namespace Tavrin {
 namespace Core {
@@ -51,8 +53,11 @@ public:
         return m_swapped ? Swap(value) : value;
     }
 
-    // Entry index of a table of (length, offset) pairs.
-    std::string String(std::uint32_t table, std::uint32_t index) const
+    // Entry index of a table of (length, offset) pairs, up to its first NUL (a plural
+    // message keeps its further forms behind one). The strings of a catalogue lie side by
+    // side, so all of them together never take more bytes than the file has: entries that
+    // point at one string again and again would otherwise cost its length every time.
+    std::string_view String(std::uint32_t table, std::uint32_t index)
     {
         const std::uint64_t entry = table + std::uint64_t{index} * 8;
         const std::uint32_t length = Word(entry);
@@ -60,7 +65,14 @@ public:
         if (std::uint64_t{offset} + length > m_bytes.size()) {
             throw std::runtime_error("a string runs past the end of the file");
         }
-        return m_bytes.substr(offset, length);
+        m_taken += length;
+        if (m_taken > m_bytes.size()) {
+            throw std::runtime_error("the catalogue's strings take more bytes than the file holds");
+        }
+        const char* begin = m_bytes.data() + offset;
+        const void* end = std::memchr(begin, '\0', length);
+        return std::string_view(
+            begin, end ? static_cast<std::size_t>(static_cast<const char*>(end) - begin) : length);
     }
 
 private:
@@ -73,12 +85,8 @@ private:
 
     const std::string& m_bytes;
     bool m_swapped = false;
+    std::uint64_t m_taken = 0;
 };
-
-std::string FirstPart(const std::string& text)
-{
-    return text.substr(0, text.find('\0'));
-}
 
 std::string Lower(std::string text)
 {
@@ -88,9 +96,9 @@ std::string Lower(std::string text)
 }
 
 // The charset named by the header's Content-Type line; empty when there is none.
-std::string HeaderCharset(const std::string& header)
+std::string HeaderCharset(std::string_view header)
 {
-    const std::string lower = Lower(header);
+    const std::string lower = Lower(std::string(header));
     const std::size_t line = lower.find("content-type:");
     const std::size_t key = line == std::string::npos ? line : lower.find("charset=", line);
     if (key == std::string::npos || lower.find('\n', line) < key) {
@@ -111,7 +119,7 @@ bool IsUtf8Compatible(const std::string& charset)
 
 MessageCatalogue MessageCatalogue::Parse(const std::string& bytes)
 {
-    const Reader reader(bytes);
+    Reader reader(bytes);
     if (reader.Word(4) >> 16 > 1) {
         throw std::runtime_error("the catalogue's format revision is not supported");
     }
@@ -125,8 +133,8 @@ MessageCatalogue MessageCatalogue::Parse(const std::string& bytes)
     MessageCatalogue catalogue;
     QTextCodec* codec = nullptr;
     for (std::uint32_t index = 0; index < count; ++index) {
-        const std::string original = FirstPart(reader.String(originals, index));
-        std::string translation = FirstPart(reader.String(translations, index));
+        const std::string_view original = reader.String(originals, index);
+        const std::string_view translation = reader.String(translations, index);
         if (original.empty()) {
             const std::string charset = HeaderCharset(translation);
             if (!IsUtf8Compatible(charset)) {
@@ -141,11 +149,11 @@ MessageCatalogue MessageCatalogue::Parse(const std::string& bytes)
         if (original.find(kContextSeparator) != std::string::npos) {
             continue;
         }
-        if (codec) {
-            translation = codec->toUnicode(translation.data(), static_cast<int>(translation.size()))
-                              .toStdString();
-        }
-        catalogue.m_messages.emplace(original, std::move(translation));
+        catalogue.m_messages.emplace(
+            std::string(original),
+            codec ? codec->toUnicode(translation.data(), static_cast<int>(translation.size()))
+                        .toStdString()
+                  : std::string(translation));
     }
     return catalogue;
 }

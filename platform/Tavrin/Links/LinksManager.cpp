@@ -135,6 +135,18 @@ const QHash<int, QString>& KeyStrings()
     return strings;
 }
 
+// The desktop's opener takes options and local files too: "--help" or a file:// link to a
+// launcher would be run, not shown. Only web pages and mail go through.
+bool IsOpenableLink(const QUrl& url)
+{
+    if (!url.isValid() || url.isRelative())
+        return false;
+    const QString scheme = url.scheme();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+        return !url.host().isEmpty();
+    return scheme == QLatin1String("mailto") && !url.path().isEmpty();
+}
+
 }  // namespace
 
 struct LinksManager::Impl
@@ -197,25 +209,25 @@ struct LinksManager::Impl
         return versionText;
     }
 
-    // One pass over the template: values are inserted as they are, never expanded again, so
-    // a "{" in an e-mail address or a parameter stays text.
+    // One forward pass over the template: a placeholder is the text between a "}" and the last
+    // "{" before it; values are inserted as they are, never expanded again, so a "{" in an
+    // e-mail address or a parameter stays text.
     QString Expand(const QString& pattern, const QMap<QString, QString>& parameters,
                    const QString& locale) const
     {
         QString result;
         result.reserve(pattern.size() + 32);
-        int position = 0;
-        for (;;) {
-            const int close = pattern.indexOf(QLatin1Char('}'), position);
-            if (close < 0)
-                break;
-            const int open = pattern.lastIndexOf(QLatin1Char('{'), close);
-            if (open < position) {
-                result.append(pattern.midRef(position, close + 1 - position));
-                position = close + 1;
+        int copied = 0;  // pattern text before this is in the result
+        int open = -1;   // the last "{" seen
+        for (int close = 0; close < pattern.size(); ++close) {
+            const QChar c = pattern.at(close);
+            if (c == QLatin1Char('{')) {
+                open = close;
                 continue;
             }
-            result.append(pattern.midRef(position, open - position));
+            if (c != QLatin1Char('}') || open < copied)
+                continue;
+            result.append(pattern.midRef(copied, open - copied));
             const QStringRef name = pattern.midRef(open + 1, close - open - 1);
             const auto parameter = parameters.isEmpty() ? parameters.constEnd()
                                                         : parameters.constFind(name.toString());
@@ -223,9 +235,9 @@ struct LinksManager::Impl
                 result.append(parameter.value());
             else if (!AppendBuiltIn(name, locale, result))
                 result.append(pattern.midRef(open, close + 1 - open));
-            position = close + 1;
+            copied = close + 1;
         }
-        result.append(pattern.midRef(position));
+        result.append(pattern.midRef(copied));
         return result;
     }
 
@@ -293,7 +305,13 @@ void LinksManager::OpenUrl(const QString& url) const
 {
     if (url.isEmpty())
         return;
-    if (!QDesktopServices::openUrl(QUrl(url)))
+    const QUrl parsed(url, QUrl::StrictMode);
+    if (!IsOpenableLink(parsed)) {
+        LOG(WARNING) << "Not opening \"" << url.toStdString()
+                     << "\": only absolute http, https and mailto URLs are opened";
+        return;
+    }
+    if (!QDesktopServices::openUrl(parsed))
         LOG(WARNING) << "Cannot open URL " << url.toStdString();
 }
 

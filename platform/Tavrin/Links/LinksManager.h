@@ -17,8 +17,9 @@ class ILookAndFeelManager;
 class ISettingsManager;
 
 // Makes the product's links from the link table "links.json" in the resources directory and
-// opens them through QDesktopServices, so the process's URL handlers see every link. Used
-// from the GUI thread.
+// opens them through QDesktopServices, so the process's URL handlers see every link. Only
+// valid absolute http and https URLs with a host, and mailto URLs, are opened; anything else
+// is logged (WARNING) and dropped. Used from the GUI thread.
 //
 // The table is a JSON object from key strings to URL templates. A member is either a template
 // or an object of templates per locale ("de_DE") with a "default" one; the current locale's

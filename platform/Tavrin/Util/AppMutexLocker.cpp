@@ -1,11 +1,16 @@
 #include "Tavrin/Util/AppMutexLocker.h"
 
+#include <Tavrin/Util/FileSystem.h>
+
 #include <QByteArray>
 #include <QCryptographicHash>
+#include <QFile>
+#include <QStringList>
 
 #include <glog/logging.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +18,7 @@
 #include <mutex>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,46 +66,73 @@ std::string EncodeFileName(const std::string& name)
            hash.toStdString();
 }
 
-// The directory must be ours and closed to others: anyone able to write there could hold
-// our names, or plant a symlink.
-bool EnsurePrivateDirectory(const std::string& path)
+// Warnings about the lock directory and files come once per process: a product takes its
+// mutexes again and again, and one line says all there is to say.
+void WarnOnce(const std::string& text)
 {
-    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-        return false;
+    static std::atomic<bool> warned{false};
+    if (!warned.exchange(true)) {
+        LOG(WARNING) << text << "; named mutexes are not exclusive in this process";
     }
-    struct stat info;
-    if (lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid()) {
-        return false;
+}
+
+std::string Environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value == '/' ? std::string(value) : std::string();
+}
+
+std::string AccountHome()
+{
+    passwd account{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(geteuid(), &account, buffer.data(), buffer.size(), &found) != 0 || !found ||
+        !found->pw_dir || *found->pw_dir != '/') {
+        return std::string();
     }
-    if ((info.st_mode & 077) != 0 && chmod(path.c_str(), 0700) != 0) {
-        return false;
-    }
-    return true;
+    return found->pw_dir;
+}
+
+// Bases in order of preference. Every one is a directory of the user's own: no other user
+// can make our directory first (as anyone could in /tmp).
+std::vector<std::string> LockDirectoryBases()
+{
+    std::vector<std::string> bases;
+    const auto add = [&bases](const std::string& base) {
+        if (!base.empty() && std::find(bases.begin(), bases.end(), base) == bases.end()) {
+            bases.push_back(base);
+        }
+    };
+    add(Environment("XDG_RUNTIME_DIR"));
+    add(Environment("XDG_CACHE_HOME"));
+    const std::string home = Environment("HOME");
+    add(home.empty() ? home : home + "/.cache");
+    const std::string account = AccountHome();
+    add(account.empty() ? account : account + "/.cache");
+    return bases;
 }
 
 std::string LockDirectory()
 {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && *runtime == '/') {
-        const std::string path = std::string(runtime) + "/tavrin-mutex";
-        if (EnsurePrivateDirectory(path)) {
-            return path;
+    std::string problems;
+    for (const std::string& base : LockDirectoryBases()) {
+        // A cache directory may not exist yet; it is made private like the XDG ones.
+        mkdir(base.c_str(), 0700);
+        const PrivateDirectory directory = MakePrivateDirectory(
+            QFile::decodeName(base.c_str()), QStringList{QStringLiteral("tavrin-mutex")});
+        if (directory.status == PrivateDirectory::Ready) {
+            return QFile::encodeName(directory.path).toStdString();
         }
+        problems += (problems.empty() ? "" : "; ") + directory.problem.toStdString();
     }
-    const std::string fallback = "/tmp/tavrin-mutex-" + std::to_string(geteuid());
-    if (EnsurePrivateDirectory(fallback)) {
-        return fallback;
-    }
-    LOG(WARNING) << "No usable directory for application mutexes (tried " << fallback << ")";
+    WarnOnce("No usable directory for application mutexes (" +
+             (problems.empty() ? std::string("no runtime, cache or home directory") : problems) +
+             ")");
     return std::string();
 }
 
-enum class LockResult
-{
-    Taken,
-    Busy,
-    Failed
-};
+using LockResult = AppMutexLocker::LockResult;
 
 // flock() belongs to the open file, so a second open of the same file in this process would
 // see our own lock as busy: names this process holds are counted here instead.
@@ -119,11 +152,11 @@ public:
         const auto held = m_locks.find(name);
         if (held != m_locks.end()) {
             ++held->second.holders;
-            return LockResult::Taken;
+            return LockResult::Locked;
         }
         int fd = -1;
         const LockResult result = LockFile(name, &fd);
-        if (result == LockResult::Taken) {
+        if (result == LockResult::Locked) {
             m_locks.emplace(name, Entry{fd, 1});
         }
         return result;
@@ -155,30 +188,30 @@ private:
     {
         const std::string directory = LockDirectory();
         if (directory.empty()) {
-            return LockResult::Failed;
+            return LockResult::Unavailable;
         }
         const std::string path = directory + '/' + EncodeFileName(name);
         // O_CLOEXEC: a program we start must not inherit, and so keep, the lock.
         *fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (*fd < 0) {
-            LOG(WARNING) << "Cannot open the mutex file " << path << ": " << std::strerror(errno);
-            return LockResult::Failed;
+            WarnOnce("Cannot open the mutex file " + path + ": " + std::strerror(errno));
+            return LockResult::Unavailable;
         }
         int rc;
         do {
             rc = flock(*fd, LOCK_EX | LOCK_NB);
         } while (rc != 0 && errno == EINTR);
         if (rc == 0) {
-            return LockResult::Taken;
+            return LockResult::Locked;
         }
         const int error = errno;
         close(*fd);
         *fd = -1;
         if (error == EWOULDBLOCK) {
-            return LockResult::Busy;
+            return LockResult::HeldElsewhere;
         }
-        LOG(WARNING) << "Cannot lock the mutex file " << path << ": " << std::strerror(error);
-        return LockResult::Failed;
+        WarnOnce("Cannot lock the mutex file " + path + ": " + std::strerror(error));
+        return LockResult::Unavailable;
     }
 
     std::mutex m_mutex;
@@ -199,28 +232,35 @@ AppMutexLocker::~AppMutexLocker()
     Unlock();
 }
 
-bool AppMutexLocker::TryLockAppMutex()
+AppMutexLocker::LockResult AppMutexLocker::TryLock()
 {
     if (m_locked) {
-        return true;
+        return LockResult::Locked;
     }
     const bool hasEmptyName =
         std::any_of(m_names.begin(), m_names.end(), [](const std::string& n) { return n.empty(); });
     if (m_names.empty() || hasEmptyName) {
         LOG(WARNING) << "An application mutex needs at least one name, and no empty names";
-        return false;
+        return LockResult::InvalidNames;
     }
     ProcessLockTable& table = ProcessLockTable::Instance();
     for (std::size_t taken = 0; taken < m_names.size(); ++taken) {
-        if (table.Acquire(m_names[taken]) != LockResult::Taken) {
+        const LockResult result = table.Acquire(m_names[taken]);
+        if (result != LockResult::Locked) {
             for (std::size_t i = 0; i < taken; ++i) {
                 table.Release(m_names[i]);
             }
-            return false;
+            return result;
         }
     }
     m_locked = true;
-    return true;
+    return LockResult::Locked;
+}
+
+bool AppMutexLocker::TryLockAppMutex()
+{
+    const LockResult result = TryLock();
+    return result == LockResult::Locked || result == LockResult::Unavailable;
 }
 
 void AppMutexLocker::Unlock()

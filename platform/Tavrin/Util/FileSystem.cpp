@@ -1,12 +1,15 @@
 #include "Tavrin/Util/FileSystem.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 
 #include <glog/logging.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -152,6 +155,27 @@ private:
     std::size_t m_removed = 0;
 };
 
+bool IsRootsAlone(const struct stat& info)
+{
+    const bool othersMayWrite = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    return info.st_uid == 0 &&
+           (!othersMayWrite || (S_ISDIR(info.st_mode) && (info.st_mode & S_ISVTX) != 0));
+}
+
+// Every directory above the absolute `path`, up to "/".
+bool DirectoriesAreRootsAlone(std::string path)
+{
+    struct stat info;
+    for (std::size_t slash = path.rfind('/'); slash != std::string::npos && slash > 0;
+         slash = path.rfind('/')) {
+        path.resize(slash);
+        if (stat(path.c_str(), &info) != 0 || !IsRootsAlone(info)) {
+            return false;
+        }
+    }
+    return stat("/", &info) == 0 && IsRootsAlone(info);
+}
+
 // A misconfigured path must not wipe the machine.
 bool IsFileSystemRoot(const struct stat& info)
 {
@@ -163,6 +187,119 @@ bool IsFileSystemRoot(const struct stat& info)
     return false;
 }
 
+// Walks down a chain of directories by descriptor, so that no component can be swapped for a
+// symlink between its check and the next step.
+class PrivateWalk
+{
+public:
+    PrivateWalk() = default;
+    PrivateWalk(const PrivateWalk&) = delete;
+    PrivateWalk& operator=(const PrivateWalk&) = delete;
+    ~PrivateWalk()
+    {
+        if (m_fd >= 0) {
+            close(m_fd);
+        }
+    }
+
+    // The base may be reached through symlinks; it has to be the user's or root's, and only
+    // a sticky bit makes it safe for others to write there.
+    bool OpenBase(const QString& path)
+    {
+        if (!Replace(open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC),
+                     nullptr)) {
+            return false;
+        }
+        if (m_info.st_uid != geteuid() && m_info.st_uid != 0) {
+            m_problem = Problem::Owner;
+            return false;
+        }
+        if ((m_info.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (m_info.st_mode & S_ISVTX) == 0) {
+            m_problem = Problem::Writable;
+            return false;
+        }
+        return true;
+    }
+
+    bool Enter(const QByteArray& name)
+    {
+        if (mkdirat(m_fd, name.constData(), 0700) != 0 && errno != EEXIST) {
+            m_problem = Problem::System;
+            m_errno = errno;
+            return false;
+        }
+        if (!Replace(openat(m_fd, name.constData(), kOpenDirectoryFlags), name.constData())) {
+            return false;
+        }
+        if (m_info.st_uid != geteuid()) {
+            m_problem = Problem::Owner;
+            return false;
+        }
+        if ((m_info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+            m_problem = Problem::Writable;
+            return false;
+        }
+        return true;
+    }
+
+    bool IsUnsafe() const { return m_problem != Problem::System; }
+
+    QString Describe(const QString& path) const
+    {
+        switch (m_problem) {
+            case Problem::Link:
+                return path + QStringLiteral(" is a symlink or not a directory");
+            case Problem::Owner:
+                return path + QStringLiteral(" belongs to another user");
+            case Problem::Writable:
+                return path + QStringLiteral(" may be changed by other users");
+            case Problem::System:
+                break;
+        }
+        return path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(m_errno));
+    }
+
+private:
+    enum class Problem
+    {
+        System,
+        Link,
+        Owner,
+        Writable
+    };
+
+    // Takes `fd` (the result of opening `name` below the current directory, if any) as the
+    // current directory.
+    bool Replace(int fd, const char* name)
+    {
+        if (fd < 0) {
+            m_errno = errno;
+            struct stat link;
+            const bool notDirectory =
+                name &&
+                (m_errno == ELOOP || m_errno == ENOTDIR ||
+                 (fstatat(m_fd, name, &link, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(link.st_mode)));
+            m_problem = notDirectory ? Problem::Link : Problem::System;
+            return false;
+        }
+        if (m_fd >= 0) {
+            close(m_fd);
+        }
+        m_fd = fd;
+        if (fstat(m_fd, &m_info) != 0) {
+            m_errno = errno;
+            m_problem = Problem::System;
+            return false;
+        }
+        return true;
+    }
+
+    int m_fd = -1;
+    struct stat m_info = {};
+    Problem m_problem = Problem::System;
+    int m_errno = 0;
+};
+
 }  // namespace
 
 void RemoveDir(const QString& dir, int days, bool removeSelf)
@@ -170,10 +307,17 @@ void RemoveDir(const QString& dir, int days, bool removeSelf)
     if (dir.isEmpty()) {
         return;
     }
-    const QByteArray path = QFile::encodeName(dir);
-    // The top directory may be a symlink (a relocated cache); nothing below it is followed.
-    const int fd = open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QByteArray path = QFile::encodeName(dir);
+    // A trailing separator would make open() follow a symlink in the last place.
+    while (path.size() > 1 && path.endsWith('/')) {
+        path.chop(1);
+    }
+    const int fd = open(path.constData(), kOpenDirectoryFlags);
     if (fd < 0) {
+        struct stat link;
+        if (lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode)) {
+            LOG(ERROR) << "Refusing to clear out " << path.constData() << ": it is a symlink";
+        }
         return;
     }
     struct stat info;
@@ -181,10 +325,69 @@ void RemoveDir(const QString& dir, int days, bool removeSelf)
         close(fd);
         return;
     }
+    // Someone else's directory is theirs to clear; they may also have put our files' names
+    // there to have them removed.
+    if (info.st_uid != geteuid()) {
+        LOG(ERROR) << "Refusing to clear out " << path.constData()
+                   << ": it belongs to another user";
+        close(fd);
+        return;
+    }
     const bool empty = Sweeper(days, info.st_dev).Sweep(fd, 0);
     if (empty && removeSelf) {
         rmdir(path.constData());
     }
+}
+
+bool OnlyRootMayChange(const std::string& path)
+{
+    struct stat info;
+    if (path.empty() || path[0] != '/' || stat(path.c_str(), &info) != 0 ||
+        !S_ISREG(info.st_mode) || !IsRootsAlone(info)) {
+        return false;
+    }
+    // The directories named in the path hold its symlinks; those of the resolved path hold
+    // the file itself.
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) && DirectoriesAreRootsAlone(path) &&
+           DirectoriesAreRootsAlone(resolved);
+}
+
+PrivateDirectory MakePrivateDirectory(const QString& base, const QStringList& components)
+{
+    PrivateDirectory result;
+    if (base.isEmpty()) {
+        result.problem = QStringLiteral("no base directory");
+        return result;
+    }
+    result.path = QDir::cleanPath(QDir(base).absolutePath());
+    for (const QString& component : components) {
+        if (component.isEmpty() || component == QLatin1String(".") ||
+            component == QLatin1String("..") || component.contains(QLatin1Char('/'))) {
+            result.problem = QStringLiteral("\"%1\" is not a plain directory name").arg(component);
+            return result;
+        }
+    }
+    const auto below = [](const QString& parent, const QString& name) {
+        return parent.endsWith(QLatin1Char('/')) ? parent + name : parent + QLatin1Char('/') + name;
+    };
+    PrivateWalk walk;
+    QString reached = result.path;
+    bool ok = walk.OpenBase(reached);
+    for (auto component = components.begin(); ok && component != components.end(); ++component) {
+        reached = below(reached, *component);
+        ok = walk.Enter(QFile::encodeName(*component));
+    }
+    if (!ok) {
+        result.status = walk.IsUnsafe() ? PrivateDirectory::Unsafe : PrivateDirectory::Unavailable;
+        result.problem = walk.Describe(reached);
+    } else {
+        result.status = PrivateDirectory::Ready;
+    }
+    for (const QString& component : components) {
+        result.path = below(result.path, component);
+    }
+    return result;
 }
 
 }  // namespace Util

@@ -22,6 +22,8 @@
 #include <glog/logging.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using Tavrin::App::Application;
 using Tavrin::App::SettingsManager;
 using namespace Tavrin::Test;
@@ -221,8 +223,9 @@ TEST(Application, InstanceMutexMarksTheRunningInstance)
 TEST(TemporaryFiles, DirectoryBelowTheSystemOneAndNamesThatWouldLeaveItRefused)
 {
     using Tavrin::App::ProductTemporaryFilesDir;
-    EXPECT_EQ(ProductTemporaryFilesDir("Prod"), QDir::tempPath() + "/Prod/temp/");
-    EXPECT_TRUE(QFileInfo(QDir::tempPath() + "/Prod/temp").isDir());
+    const QString own = "/Prod-" + QString::number(geteuid());
+    EXPECT_EQ(ProductTemporaryFilesDir("Prod"), QDir::tempPath() + own + "/temp/");
+    EXPECT_EQ(QFileInfo(QDir::tempPath() + own + "/temp").permissions() & 0x7777, 0x7700);
     for (const char* name : {"", "/etc", ".", "..", "a/../..", "./a"})
         EXPECT_EQ(ProductTemporaryFilesDir(name), QString()) << name;
 
@@ -234,7 +237,7 @@ TEST(TemporaryFiles, DirectoryBelowTheSystemOneAndNamesThatWouldLeaveItRefused)
     const QString uncreatable = ProductTemporaryFilesDir("Prod");
     Tavrin::App::ClearProductTemporaryFiles("Prod", 0);
     qputenv("TMPDIR", saved);
-    EXPECT_EQ(uncreatable, blocker + "/Prod/temp/");
+    EXPECT_EQ(uncreatable, blocker + own + "/temp/");
     EXPECT_TRUE(QFileInfo(blocker).isFile());
 }
 

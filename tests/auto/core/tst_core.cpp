@@ -364,6 +364,24 @@ std::string MoFile(const Messages& messages, bool bigEndian = false, std::uint32
     return out + strings;
 }
 
+// `count` messages whose originals and translations all point at one string of `size` bytes.
+std::string AmplifyingMoFile(std::size_t count, std::size_t size)
+{
+    std::string out;
+    const auto word = [&out](std::size_t value) {
+        for (int byte = 0; byte < 4; ++byte)
+            out += static_cast<char>(value >> 8 * byte);
+    };
+    for (std::size_t value : {std::size_t{0x950412de}, std::size_t{0}, count, std::size_t{28},
+                              28 + 8 * count, std::size_t{0}, std::size_t{0}})
+        word(value);
+    for (std::size_t entry = 0; entry < 2 * count; ++entry) {
+        word(size);
+        word(28 + 16 * count);
+    }
+    return out + std::string(size, 'x');
+}
+
 struct Catalogues
 {
     QString root = Tavrin::Test::NewTempDir(QStringLiteral("locales"));
@@ -438,6 +456,9 @@ TEST(LocalizationManager, BrokenCataloguesAreRejectedWithOneWarningAndNeverReadO
         {valid.substr(0, 50), "a string runs past the end of the file"},
         {MoFile({{"", "Content-Type: text/plain; charset=x-nonsense\n"}, {"Hello", "Hallo"}}),
          "the catalogue's charset x-nonsense is not known"},
+        // 8192 looks at one 64 KiB string would be 512 MiB to copy from a 192 KiB file.
+        {AmplifyingMoFile(4096, 1 << 16),
+         "the catalogue's strings take more bytes than the file holds"},
     };
     for (const auto& [bytes, error] : cases) {
         Catalogues catalogues;

@@ -5,6 +5,7 @@
 #include <Tavrin/App/Application/LookAndFeelManager.h>
 #include <Tavrin/App/Application/SettingsManager.h>
 #include <Tavrin/Core/Exception.h>
+#include <Tavrin/Core/ScopedFunctionCall.h>
 #include <Tavrin/Util/ShellExecute.h>
 #include <Tavrin/Util/SslUsage.h>
 
@@ -21,6 +22,9 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using Tavrin::App::Application;
 using Tavrin::App::SettingsManager;
@@ -147,25 +151,68 @@ TEST(LaunchType, FollowsVersionInstallerAndCrashesAcrossRunsOfTheProduct)
               "2026-03-01 12:00");
 }
 
-TEST(Installer, WaitsForAHeldMutexThenOpensTheMessageScriptWithItsDefaultAction)
+TEST(Installer, WaitsForAHeldMutexThenOpensTheMessageScriptNextToTheExecutable)
 {
     Product product;
     UrlRecorder desktop;
     const QString saved = QDir::currentPath();
     const QString dir = Support::NewTempDir(QStringLiteral("installer"));
     ASSERT_TRUE(QDir::setCurrent(dir));
-    Support::WriteFile(dir + "/InstallerMessage.vbs", "MsgBox \"Setup is running\"");
+    // The working directory may be anyone's: a script there is never opened.
+    Support::WriteFile(dir + "/InstallerMessage.vbs", "MsgBox \"Not the installer's\"");
+    const QString script = QCoreApplication::applicationDirPath() + "/InstallerMessage.vbs";
+    const Tavrin::Core::ScopedFunctionCall removeScript([] {}, [&] { QFile::remove(script); });
+    const QString scriptUrl = QUrl::fromLocalFile(script).toString();
 
-    const QDeadlineTimer noWait(400);  // when free
-    EXPECT_FALSE(Application::CheckRunnedInstaller() || noWait.hasExpired());
-    for (int holdMs : {kWaitMs, 100}) {  // held throughout, then released within the wait
-        QProcess installer;
+    // A script of the given mode, given to another user (root only can), or a symlink.
+    const QString good = dir + "/good.vbs";
+    Support::WriteFile(good, "MsgBox \"Setup is running\"");
+    const auto placeScript = [&](int mode, bool foreign, bool link) {
+        QFile::remove(script);
+        if (link)
+            return QFile::link(good, script);
+        return Support::WriteFile(script, "MsgBox \"Setup is running\"") &&
+               chmod(QFile::encodeName(script), mode) == 0 &&
+               (!foreign || chown(QFile::encodeName(script), 65534, 65534) == 0);
+    };
+    const auto holdInstallerMutex = [](QProcess& installer, int holdMs) {
         installer.start(Support::HelperExecutable(),
                         {"hold-mutex", QString::number(holdMs), Application::INSTALLER_MUTEX_NAME});
         installer.waitForReadyRead(kWaitMs);
         EXPECT_EQ(installer.readLine().trimmed(), "locked");
+    };
+
+    ASSERT_TRUE(placeScript(0644, false, false));
+    const QDeadlineTimer noWait(400);  // when free
+    EXPECT_FALSE(Application::CheckRunnedInstaller() || noWait.hasExpired());
+    for (int holdMs : {kWaitMs, 100}) {  // held throughout, then released within the wait
+        QProcess installer;
+        holdInstallerMutex(installer, holdMs);
         EXPECT_EQ(Application::CheckRunnedInstaller(), holdMs == kWaitMs);
+        installer.kill();
+        installer.waitForFinished(kWaitMs);
     }
+    EXPECT_EQ(desktop.urls, QStringList{scriptUrl});
+
+    // Only a regular file that nobody but its owner, the user or root, may change is opened.
+    const std::tuple<int, bool, bool, bool> scripts[] = {
+        // mode, another user's, symlink, opened
+        {0600, false, false, true}, {0664, false, false, false}, {0646, false, false, false},
+        {0644, true, false, false}, {0644, false, true, false},
+    };
+    QProcess installer;
+    holdInstallerMutex(installer, kWaitMs);
+    for (const auto& [mode, foreign, link, opened] : scripts) {
+        if (foreign && geteuid() != 0)
+            continue;
+        ASSERT_TRUE(placeScript(mode, foreign, link));
+        desktop.urls.clear();
+        EXPECT_TRUE(Application::CheckRunnedInstaller());
+        EXPECT_EQ(desktop.urls, opened ? QStringList{scriptUrl} : QStringList())
+            << std::oct << mode << " another user's " << foreign << " symlink " << link;
+    }
+    installer.kill();
+    installer.waitForFinished(kWaitMs);
 
     // Programs start by themselves, in the working directory; missing files open nothing.
     Support::WriteFile(dir + "/run.sh", "#!/bin/sh\npwd -P > started\n");
@@ -175,8 +222,6 @@ TEST(Installer, WaitsForAHeldMutexThenOpensTheMessageScriptWithItsDefaultAction)
     EXPECT_TRUE(Tavrin::Util::ShellExecuteDefault("run.sh"));
     const QStringList started{QFileInfo(dir).canonicalFilePath()};
     EXPECT_TRUE(QTest::qWaitFor([&] { return ReadLines(dir + "/started") == started; }, kWaitMs));
-    EXPECT_EQ(desktop.urls,
-              QStringList{QUrl::fromLocalFile(dir + "/InstallerMessage.vbs").toString()});
     QDir::setCurrent(saved);
 }
 

@@ -31,15 +31,27 @@ namespace {
 int g_argc = 1;
 char* g_argv[] = {const_cast<char*>("tst_links"), nullptr};
 
-// Records the web links handed to the desktop services.
+// Records the links of the given schemes handed to the desktop services.
 class UrlRecorder : public QObject
 {
     Q_OBJECT
 public:
-    UrlRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "Open"); }
-    ~UrlRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
+    explicit UrlRecorder(const QStringList& schemes = {QStringLiteral("https")})
+        : m_schemes(schemes)
+    {
+        for (const QString& scheme : m_schemes)
+            QDesktopServices::setUrlHandler(scheme, this, "Open");
+    }
+    ~UrlRecorder() override
+    {
+        for (const QString& scheme : m_schemes)
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
     Q_INVOKABLE void Open(const QUrl& url) { opened << url.toString(); }
     QStringList opened;
+
+private:
+    const QStringList m_schemes;
 };
 
 const QByteArray kLinks = R"({
@@ -142,6 +154,45 @@ TEST_F(LinksTest, BrokenTableGivesEmptyUrlsAndOneLogLine)
         }
         EXPECT_THAT(log.lines, ElementsAre(Pair(severity, HasSubstr(table.toStdString())))) << name;
     }
+}
+
+// The desktop's opener takes options and runs local launchers: only absolute web and mail
+// links get that far, and a template of any length expands in one pass.
+TEST_F(LinksTest, OnlyAbsoluteWebAndMailLinksAreOpenedAndLongTemplatesExpand)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"https://example.com/ok", true},
+        {"HTTP://Example.com/", true},
+        {"mailto:support@example.com", true},
+        {"--help", false},
+        {"-e", false},
+        {"help/index.html", false},
+        {"file:///usr/share/applications/evil.desktop", false},
+        {"javascript:alert(1)", false},
+        {"ftp://example.com/", false},
+        {"https:///no-host", false},
+        {"https://-evil.example/", false},
+        {"https://exa mple.com/", false},
+        {"mailto:", false},
+    };
+    const LinksManager links(customization, lookAndFeel, mail, nullptr);
+    UrlRecorder desktop({"http", "https", "mailto", "file", "javascript", "ftp"});
+    Support::LogCapture log(google::GLOG_WARNING);
+    QStringList expected;
+    for (const auto& [url, opened] : cases) {
+        links.OpenUrl(QString::fromUtf8(url));
+        if (opened)
+            expected << QUrl(url).toString();
+        EXPECT_EQ(log.Count(std::string("Not opening \"") + url + "\""), opened ? 0 : 1) << url;
+    }
+    EXPECT_EQ(desktop.opened, expected);
+
+    const QString braces(1 << 21, '}');
+    ASSERT_TRUE(
+        Support::WriteFile(table, ("{\"FAQ_URL_menu\": \"x{lang}" + braces + "\"}").toUtf8()));
+    lookAndFeel->SetLocale("de_DE");
+    EXPECT_EQ(LinksManager(customization, lookAndFeel, mail, nullptr).GetUrl(FAQ_URL_menu),
+              "xde" + braces);
 }
 
 // Translates every text of the "SharedMessages" context to its two arguments.

@@ -5,6 +5,7 @@
 #include <Tavrin/App/Application/PreferredBrowser.h>
 #include <Tavrin/App/Application/ProcessMap.h>
 #include <Tavrin/App/Application/SettingsManager.h>
+#include <Tavrin/App/Application/URLHandler.h>
 
 #include "TestCustomization.h"
 #include "TestSupport.h"
@@ -16,6 +17,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 void PrintTo(const QString& text, std::ostream* out)
 {
@@ -186,6 +190,11 @@ TEST_F(Browser, WebLinksOpenInTheRememberedBrowserWithTheUrlAsItsOneArgument)
     m_product->SetString("PreferredBrowser", Install("firefox-esr").toStdString());
     const QString log = NewTempDir("log") + "/opened";
     qputenv("FAKE_BROWSER_LOG", QFile::encodeName(log));
+    // Invalid URLs have no text for the browser: it would be started with "" (seen as "--").
+    auto* handler = m_app.findChild<URLHandler*>();
+    ASSERT_NE(handler, nullptr);
+    for (const char* invalid : {"https://-evil.example/", "https://exa mple.com/", "-x"})
+        handler->OpenURLWithPreferredBrowser(QUrl(invalid));
     QStringList expected, lines;
     for (const QUrl& url : {QUrl("https://t.example/x?a=1"), QUrl("http://t.example/b c")}) {
         EXPECT_TRUE(QDesktopServices::openUrl(url));
@@ -195,6 +204,40 @@ TEST_F(Browser, WebLinksOpenInTheRememberedBrowserWithTheUrlAsItsOneArgument)
     }
     qunsetenv("FAKE_BROWSER_LOG");
     EXPECT_TRUE(m_app.GetPreferredBrowserUserAgent().endsWith(kFirefox));
+}
+
+// A remembered browser that another user could change, through the file or a directory above
+// it, is never started by root; the link goes to the system's opener instead.
+TEST_F(Browser, RootStartsNoBrowserThatAnotherUserCouldChange)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root refuses such browsers";
+    const QString log = NewTempDir("log") + "/opened";
+    qputenv("FAKE_BROWSER_LOG", QFile::encodeName(log));
+    // The directory's mode, the file's mode and owner, and whether the browser starts.
+    const std::tuple<int, int, uid_t, bool> cases[] = {
+        {0777, 0755, 0, false}, {0755, 0775, 0, false}, {0755, 0755, 65534, false},
+        {01777, 0755, 0, true}, {0755, 0755, 0, true},
+    };
+    const auto opened = [&log] { return QFileInfo::exists(log) ? ReadLines(log) : QStringList(); };
+    QStringList expected;
+    for (const auto& [dirMode, fileMode, owner, starts] : cases) {
+        const QString browser = Install("firefox");
+        ASSERT_EQ(chmod(QFile::encodeName(browser), fileMode) |
+                      chown(QFile::encodeName(browser), owner, owner) |
+                      chmod(QFile::encodeName(QFileInfo(browser).path()), dirMode),
+                  0);
+        m_product->SetString("PreferredBrowser", browser.toStdString());
+        m_app.findChild<URLHandler*>()->OpenURLWithPreferredBrowser(QUrl("https://t.example/"));
+        if (starts)
+            expected << "https://t.example/"
+                     << "--";
+        // Waits for a start that counts; one that should not have happened came first.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return opened() == expected; }, starts ? kWaitMs : 0))
+            << std::oct << dirMode << " " << fileMode << " " << owner;
+        QFile::remove(browser);  // the remembered path is read again once its file is gone
+    }
+    qunsetenv("FAKE_BROWSER_LOG");
 }
 
 TEST_F(Browser, ProcessMapNamesEveryExecutableOnceByItsLastProcessAndCopesWithExits)

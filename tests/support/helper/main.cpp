@@ -4,7 +4,8 @@
 //   tavrin_test_helper abort                ends abnormally
 //   tavrin_test_helper hold-mutex <ms> <name>...
 //                                           prints "locked" and holds the application mutexes
-//                                           for <ms>, or prints "busy" and exits with 1
+//                                           for <ms>, or prints "busy" (another process holds
+//                                           one) or "unavailable" and exits with 1
 //   tavrin_test_helper qt-fatal <logdir> <text>
 //                                           logs to glog files in <logdir> through the Qt log
 //                                           handler, then calls qFatal(<text>)
@@ -46,9 +47,11 @@ void SleepMs(const char* ms)
 
 int HoldMutex(int argc, char** argv)
 {
+    using LockResult = Tavrin::Util::AppMutexLocker::LockResult;
     Tavrin::Util::AppMutexLocker locker(std::vector<std::string>(argv + 3, argv + argc));
-    if (!locker.TryLockAppMutex()) {
-        Say("busy");
+    const LockResult result = locker.TryLock();
+    if (result != LockResult::Locked) {
+        Say(result == LockResult::HeldElsewhere ? "busy" : "unavailable");
         return 1;
     }
     Say("locked");

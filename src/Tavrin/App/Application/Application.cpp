@@ -28,6 +28,9 @@
 #include <QAbstractScrollArea>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QTimer>
@@ -38,6 +41,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <regex>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Tavrin {
 namespace ExternalStimulus {
@@ -81,6 +87,32 @@ bool g_dragInProgress = false;
 void LogMissing(const char* operation, const char* service)
 {
     LOG(ERROR) << operation << ": no " << service << " is set";
+}
+
+// The installer's message script next to the executable, never one from the working
+// directory; only a regular file that no one but its owner (the user or root) may change.
+QString InstallerMessageScript()
+{
+    // Asked of the kernel: there may be no application object yet.
+    const QString executable = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    if (executable.isEmpty()) {
+        return QString();
+    }
+    const QString path = QFileInfo(executable)
+                             .absoluteDir()
+                             .absoluteFilePath(QLatin1String(kInstallerMessageScript));
+    struct stat info;
+    if (lstat(QFile::encodeName(path).constData(), &info) != 0) {
+        return QString();
+    }
+    const bool trusted = S_ISREG(info.st_mode) && (info.st_uid == geteuid() || info.st_uid == 0) &&
+                         (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    if (!trusted) {
+        LOG(ERROR) << "Not starting " << path.toStdString()
+                   << ": not a regular file of this user or root that only its owner may change";
+        return QString();
+    }
+    return path;
 }
 
 }  // namespace
@@ -454,19 +486,24 @@ int Application::GetDaysPassed() const
 
 bool Application::CheckRunnedInstaller()
 {
+    using LockResult = Util::AppMutexLocker::LockResult;
     Util::AppMutexLocker locker(std::vector<std::string>{INSTALLER_MUTEX_NAME});
-    if (locker.TryLockAppMutex()) {
+    // Only a mutex that another process holds is a running installer; one that cannot be
+    // made at all (logged by the locker) is none.
+    LockResult result = locker.TryLock();
+    const auto deadline = std::chrono::steady_clock::now() + kInstallerWait;
+    while (result == LockResult::HeldElsewhere && std::chrono::steady_clock::now() <= deadline) {
+        Core::SleepFor(1);
+        result = locker.TryLock();
+    }
+    if (result != LockResult::HeldElsewhere) {
         return false;
     }
-    const auto deadline = std::chrono::steady_clock::now() + kInstallerWait;
-    while (std::chrono::steady_clock::now() <= deadline) {
-        if (locker.TryLockAppMutex()) {
-            return false;
-        }
-        Core::SleepFor(1);
-    }
     // The installer tells the user itself; whether its script started changes nothing here.
-    Util::ShellExecuteDefault(QLatin1String(kInstallerMessageScript));
+    const QString script = InstallerMessageScript();
+    if (!script.isEmpty()) {
+        Util::ShellExecuteDefault(script);
+    }
     return true;
 }
 

@@ -116,8 +116,9 @@ public:
     int GetDaysPassed() const;
     // Waits up to about half a second for a running installer (one holding the installer
     // mutex) to finish. True when it is still running; the installer's message script
-    // "InstallerMessage.vbs" (in the working directory) has then been started. Needs no
-    // application object.
+    // "InstallerMessage.vbs" next to the executable has then been opened, if it is a regular
+    // file of the user or root that nobody else may change. A mutex that cannot be made
+    // counts as no installer. Needs no application object.
     static bool CheckRunnedInstaller();
     // Opens the post-install page after an installation or an update, through the gateway
     // when one is set.
@@ -130,7 +131,8 @@ public:
     // Forgets the crashed sessions and every recorded session, this one's included.
     void ClearCrashes();
 
-    // The product's directory for temporary files, created when missing.
+    // The product's directory for temporary files, private to the user (see
+    // ProductTemporaryFilesDir), created when missing; empty when another user could change it.
     QString GetApplicationTemporaryFilesDir() const;
     // Removes its files older than `days` days.
     void ClearApplicationTemporaryFiles(int days) const;

@@ -13,6 +13,8 @@
 
 #include <glog/logging.h>
 
+#include <unistd.h>
+
 namespace Tavrin {
 namespace App {
 
@@ -59,12 +61,20 @@ QString ProductTemporaryFilesDir(const QString& temporaryFolderName)
                    << temporaryFolderName.toStdString() << "\"";
         return QString();
     }
-    const QChar separator = QDir::separator();
-    const QString path =
-        QDir::toNativeSeparators(QDir::tempPath() + separator + temporaryFolderName + separator +
-                                 QStringLiteral("temp") + separator);
-    QDir().mkpath(path);
-    return path;
+    // The system's temporary directory is shared by every user of the machine: the product's
+    // folder there is this user's own, named after the uid, so nobody else can make it first.
+    QStringList components =
+        QDir::fromNativeSeparators(temporaryFolderName).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    components.first() += QLatin1Char('-') + QString::number(geteuid());
+    components << QStringLiteral("temp");
+    const QString base = QDir::tempPath();
+    QDir().mkpath(base);
+    const Util::PrivateDirectory directory = Util::MakePrivateDirectory(base, components);
+    if (directory.status == Util::PrivateDirectory::Unsafe) {
+        LOG(ERROR) << "Refusing the temporary directory: " << directory.problem.toStdString();
+        return QString();
+    }
+    return QDir::toNativeSeparators(directory.path + QLatin1Char('/'));
 }
 
 void ClearProductTemporaryFiles(const QString& temporaryFolderName, int days)

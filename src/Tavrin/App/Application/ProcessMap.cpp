@@ -1,15 +1,19 @@
 #include "Tavrin/App/Application/ProcessMap.h"
 
+#include <Tavrin/Util/FileSystem.h>
+
 #include <QFile>
 
 #include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Tavrin {
@@ -72,6 +76,23 @@ std::vector<unsigned long> ListPids(DIR* proc)
     return pids;
 }
 
+// The process directory belongs to the process's effective user.
+bool RunsAsUs(int procFd, unsigned long pid)
+{
+    char pidName[24];
+    std::snprintf(pidName, sizeof pidName, "%lu", pid);
+    struct stat info;
+    return fstatat(procFd, pidName, &info, 0) == 0 && info.st_uid == geteuid();
+}
+
+// What another user runs is no program of ours to start; as root, neither is one that another
+// user could change.
+bool IsOurs(int procFd, unsigned long pid, const char* executable, int length)
+{
+    return RunsAsUs(procFd, pid) && (geteuid() != 0 || Util::OnlyRootMayChange(std::string(
+                                                           executable, executable + length)));
+}
+
 // The executable's path as raw bytes, relative to the open /proc so that each lookup skips
 // resolving "/proc" again. Empty when the process is gone or may not be inspected.
 int ReadExecutable(int procFd, unsigned long pid, char* buffer, int size)
@@ -124,7 +145,8 @@ std::map<QString, QString> GetCurrentProcessMap(std::function<bool(const QString
         }
         const QString key =
             DecodeFileName(name, static_cast<int>(buffer + length - name)).toLower();
-        if (filter(key)) {
+        // Asked only of the few processes the filter accepts.
+        if (filter(key) && (length == 0 || IsOurs(procFd, pid, buffer, length))) {
             processes[key] = DecodeFileName(buffer, length);
         }
     }

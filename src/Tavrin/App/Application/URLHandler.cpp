@@ -3,12 +3,17 @@
 #include <Tavrin/App/Application/AbstractPreferredBrowser.h>
 #include <Tavrin/App/Application/BrowserNames_p.h>
 
+#include <Tavrin/Util/FileSystem.h>
+
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QScopedValueRollback>
 
 #include <glog/logging.h>
+
+#include <unistd.h>
 
 namespace Tavrin {
 namespace App {
@@ -19,6 +24,13 @@ bool IsEdge(const QString& path)
 {
     return path.contains(QLatin1String("MicrosoftEdge")) ||
            CanonicalBrowserName(QFileInfo(path).fileName()) == kEdgeBrowserName;
+}
+
+// Only web pages go to the browser; other schemes reach here only by direct calls.
+bool IsWebUrl(const QUrl& url)
+{
+    return (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) &&
+           !url.host().isEmpty();
 }
 
 }  // namespace
@@ -32,7 +44,12 @@ URLHandler::~URLHandler() = default;
 
 void URLHandler::OpenURLWithPreferredBrowser(const QUrl& url)
 {
-    if (!m_openingWithSystemDefault && StartPreferredBrowser(url)) {
+    // An invalid URL has no text to give the browser but "", which it would take for a page.
+    if (!url.isValid() || url.isRelative()) {
+        LOG(WARNING) << "Not opening an invalid URL: " << url.errorString().toStdString();
+        return;
+    }
+    if (!m_openingWithSystemDefault && IsWebUrl(url) && StartPreferredBrowser(url)) {
         return;
     }
     OpenWithSystemDefault(url);
@@ -42,6 +59,12 @@ bool URLHandler::StartPreferredBrowser(const QUrl& url)
 {
     const QString browser = m_preferredBrowser ? m_preferredBrowser->GetBrowserPath() : QString();
     if (browser.isEmpty() || IsEdge(browser)) {
+        return false;
+    }
+    // A path remembered or found earlier may lead to a program that another user can change.
+    if (geteuid() == 0 && !Util::OnlyRootMayChange(QFile::encodeName(browser).toStdString())) {
+        LOG(WARNING) << "Not starting " << browser.toStdString()
+                     << " as root: another user could change it";
         return false;
     }
     if (!QProcess::startDetached(browser, {url.toString()})) {

@@ -25,8 +25,10 @@ public:
 
 public slots:
     // Starts the browser with the URL as its one argument, never through a shell. Without a
-    // browser, for Microsoft Edge, or when the start fails, the system's default handler
-    // opens the URL.
+    // browser, for Microsoft Edge, run as root with a browser that another user could change,
+    // or when the start fails, the system's default handler
+    // opens the URL; so it does for a valid URL that is no http(s) one with a host. An invalid
+    // or relative URL is logged (WARNING) and dropped.
     void OpenURLWithPreferredBrowser(const QUrl& url);
 
 private:

@@ -1,0 +1,366 @@
+// What another user of the machine can plant in shared places: directories and symlinks in the
+// system's temporary directory, lock directories, programs named like browsers. Run as root,
+// the other user is `nobody`, acting through setpriv from a directory like /tmp; otherwise
+// those cases are skipped and only the ones a user can stage alone (wrong modes, symlinks of
+// its own) run.
+#include <Tavrin/App/Application/Application.h>
+#include <Tavrin/App/Application/ApplicationRestarter.h>
+#include <Tavrin/App/Application/ProcessMap.h>
+#include <Tavrin/Util/AppMutexLocker.h>
+#include <Tavrin/Util/FileSystem.h>
+
+#include "LogCapture.h"
+#include "TestSupport.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <functional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+using namespace Tavrin;
+using Tavrin::Test::LogCapture;
+using Tavrin::Test::NewTempDir;
+using Tavrin::Test::WriteFile;
+using Tavrin::Util::AppMutexLocker;
+using Tavrin::Util::PrivateDirectory;
+
+const int kWaitMs = 30000;
+const uid_t kNobody = 65534;
+
+#define SKIP_UNLESS_ROOT() \
+    if (geteuid() != 0)    \
+    GTEST_SKIP() << "acting as another user needs root"
+
+// A directory every user may write to, like /tmp (mode 1777), outside the private sandbox so
+// that the other user can reach it. Removed with its content.
+struct SharedDirectory
+{
+    SharedDirectory()
+    {
+        QByteArray pattern("/tmp/tavrin-shared-XXXXXX");
+        path = QString::fromLocal8Bit(mkdtemp(pattern.data()));
+        chmod(pattern.constData(), 01777);
+    }
+    ~SharedDirectory() { QDir(path).removeRecursively(); }
+    QString path;
+};
+
+// Runs a shell script as `nobody` in `directory`; its exit code (-1: did not run).
+int AsOtherUser(const QString& directory, const QString& script)
+{
+    QProcess shell;
+    shell.setWorkingDirectory(directory);
+    shell.start(QStringLiteral("setpriv"),
+                {"--reuid=65534", "--regid=65534", "--clear-groups", "/bin/sh", "-c", script});
+    if (!shell.waitForFinished(kWaitMs) || shell.exitStatus() != QProcess::NormalExit) {
+        return -1;
+    }
+    return shell.exitCode();
+}
+
+// Restores an environment variable when the scope ends.
+struct EnvironmentGuard
+{
+    explicit EnvironmentGuard(const char* variable)
+        : name(variable), value(qgetenv(variable)), wasSet(qEnvironmentVariableIsSet(variable))
+    {
+    }
+    ~EnvironmentGuard()
+    {
+        if (wasSet)
+            qputenv(name, value);
+        else
+            qunsetenv(name);
+    }
+    const char* name;
+    QByteArray value;
+    bool wasSet;
+};
+
+QString Uid()
+{
+    return QString::number(geteuid());
+}
+
+// A file last modified a year ago.
+void PlantOldFile(const QString& path)
+{
+    ASSERT_TRUE(WriteFile(path, "the user's own"));
+    const timespec old{std::time(nullptr) - 365 * 24 * 3600, 0}, times[2] = {old, old};
+    ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+QString ModeOf(const QString& path)
+{
+    struct stat info;
+    return lstat(QFile::encodeName(path).constData(), &info) == 0
+               ? QString::number(info.st_mode & 07777, 8)
+               : QStringLiteral("missing");
+}
+
+// Another user makes the product's temporary directory first, to have the user's files swept
+// through a symlink or to read and replace what the product keeps there.
+TEST(TemporaryFiles, AnotherUsersDirectoryIsRefusedAndNothingOfTheUserIsSwept)
+{
+    SKIP_UNLESS_ROOT();
+    const SharedDirectory shared;
+    const QString home = NewTempDir("home");
+    PlantOldFile(home + "/thesis.txt");
+    chmod(QFile::encodeName(home).constData(), 0755);  // the other user may see it
+    const QString own = "Prod-" + Uid();
+    const QString plants[] = {
+        "mkdir " + own + " && ln -s '" + home + "' " + own + "/temp",
+        "mkdir -m 777 " + own,
+        "mkdir -p -m 777 " + own + "/temp",
+        "ln -s '" + home + "' " + own,
+    };
+    const EnvironmentGuard tmpdir("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(shared.path));
+    for (const QString& plant : plants) {
+        ASSERT_EQ(AsOtherUser(shared.path, plant), 0) << plant.toStdString();
+        LogCapture log(google::GLOG_ERROR);
+        EXPECT_EQ(App::ProductTemporaryFilesDir("Prod"), QString()) << plant.toStdString();
+        App::ClearProductTemporaryFiles("Prod", 0);
+        EXPECT_TRUE(QFileInfo::exists(home + "/thesis.txt")) << plant.toStdString();
+        EXPECT_EQ(log.Count("ERROR: Refusing the temporary directory: " +
+                            QFile::encodeName(shared.path).toStdString() + "/" + own.toStdString()),
+                  2)
+            << plant.toStdString();
+        ASSERT_EQ(AsOtherUser(shared.path, "rm -rf " + own), 0);
+    }
+
+    // Other users' directories of the same product are theirs; ours is made private.
+    ASSERT_EQ(AsOtherUser(shared.path, "mkdir -m 777 Prod-65534 Prod"), 0);
+    EXPECT_EQ(App::ProductTemporaryFilesDir("Prod"), shared.path + "/" + own + "/temp/");
+    EXPECT_EQ(ModeOf(shared.path + "/" + own) + ModeOf(shared.path + "/" + own + "/temp"),
+              "700700");
+}
+
+// What the user alone can get wrong: every component from the per-user directory down must be
+// a real directory of the user that nobody else may write to; the base only needs a sticky bit.
+TEST(TemporaryFiles, EveryComponentFromThePerUserDirectoryDownIsChecked)
+{
+    const QString tmp = NewTempDir("tmp"), own = tmp + "/Vendor-" + Uid();
+    const QString elsewhere = NewTempDir("elsewhere");
+    const auto mode = [](const QString& path, int mode) { chmod(qPrintable(path), mode); };
+    // A set-up, and whether the directory is used.
+    const std::pair<std::function<void()>, bool> cases[] = {
+        {[] {}, true},
+        {[&] {
+             QDir().mkpath(own);
+             mode(own, 0755);
+         },
+         true},
+        {[&] {
+             QDir().mkpath(own);
+             mode(own, 0777);
+         },
+         false},
+        {[&] {
+             QDir().mkpath(own);
+             mode(own, 0720);
+         },
+         false},
+        {[&] {
+             QDir().mkpath(own + "/Prod/temp");
+             mode(own + "/Prod", 0702);
+         },
+         false},
+        {[&] {
+             QDir().mkpath(own + "/Prod");
+             QFile::link(elsewhere, own + "/Prod/temp");
+         },
+         false},
+        {[&] { QFile::link(elsewhere, own); }, false},
+        {[&] { mode(tmp, 0777); }, false},
+        {[&] { mode(tmp, 01777); }, true},
+        {[&] { mode(tmp, 0555); }, true},  // cannot be made (but by root): the path all the same
+    };
+    const EnvironmentGuard tmpdir("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(tmp));
+    int row = 0;
+    for (const auto& [setUp, used] : cases) {
+        setUp();
+        EXPECT_EQ(App::ProductTemporaryFilesDir("Vendor/Prod"), used ? own + "/Prod/temp/" : "")
+            << "row " << row;
+        if (used && QFileInfo(own + "/Prod/temp").isDir()) {
+            EXPECT_EQ(ModeOf(own) + ModeOf(own + "/Prod/temp"), row == 1 ? "755700" : "700700")
+                << "row " << row;
+        }
+        mode(tmp, 0700);
+        QFile::remove(own);
+        QDir(own).removeRecursively();
+        ++row;
+    }
+    EXPECT_TRUE(QFileInfo(elsewhere).isDir());
+}
+
+// The sweep never goes through a symlink in place of its directory, nor into a directory that
+// belongs to someone else.
+TEST(RemoveDir, RefusesASymlinkInPlaceOfTheDirectoryAndAnotherUsersDirectory)
+{
+    const QString dir = NewTempDir("sweep"), target = NewTempDir("target");
+    PlantOldFile(target + "/kept.txt");
+    ASSERT_TRUE(QFile::link(target, dir + "/link"));
+    for (const QString& path : {dir + "/link", dir + "/link/", dir + "/link//"}) {
+        LogCapture log(google::GLOG_ERROR);
+        Util::RemoveDir(path, 0, true);
+        EXPECT_EQ(log.Count("is a symlink"), 1) << path.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo::exists(target + "/kept.txt"));
+    EXPECT_TRUE(QFileInfo(dir + "/link").isSymLink());
+
+    if (geteuid() != 0)
+        return;
+    ASSERT_EQ(chown(qPrintable(target), kNobody, kNobody), 0);
+    LogCapture log(google::GLOG_ERROR);
+    Util::RemoveDir(target, 0, false);
+    EXPECT_EQ(log.Count("belongs to another user"), 1);
+    EXPECT_TRUE(QFileInfo::exists(target + "/kept.txt"));
+}
+
+// Without a runtime directory the named mutexes live in the user's cache, where no other user
+// can make the directory first; the old place in /tmp may hold anything.
+TEST(AppMutexLocker, WithoutARuntimeDirectoryTheLocksLiveInTheUsersCache)
+{
+    const EnvironmentGuard runtime("XDG_RUNTIME_DIR"), cacheHome("XDG_CACHE_HOME");
+    qunsetenv("XDG_RUNTIME_DIR");
+    const QString cache = QString::fromLocal8Bit(qgetenv("XDG_CACHE_HOME"));
+    AppMutexLocker locker({"cache-held"});
+    ASSERT_EQ(locker.TryLock(), AppMutexLocker::LockResult::Locked);
+    QProcess other;
+    other.start(Tavrin::Test::HelperExecutable(), {"hold-mutex", "0", "cache-held"});
+    other.waitForFinished(kWaitMs);
+    EXPECT_EQ(other.readAllStandardOutput().trimmed(), "busy");
+    EXPECT_EQ(ModeOf(cache + "/tavrin-mutex") + ModeOf(cache + "/tavrin-mutex/cache-held"),
+              "700600");
+
+    // Runtime and cache directories that another user owns are passed over: HOME/.cache.
+    if (geteuid() != 0)
+        return;
+    const QString foreignRuntime = NewTempDir("runtime"), foreignCache = NewTempDir("cache");
+    for (const QString& foreign : {foreignRuntime, foreignCache})
+        ASSERT_EQ(chown(qPrintable(foreign), kNobody, kNobody), 0);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(foreignRuntime));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(foreignCache));
+    EXPECT_EQ(AppMutexLocker({"home-cache"}).TryLock(), AppMutexLocker::LockResult::Locked);
+    EXPECT_EQ(ModeOf(QDir::homePath() + "/.cache/tavrin-mutex/home-cache"), "600");
+    EXPECT_EQ(QDir(foreignRuntime).entryList(QDir::NoDotAndDotDot | QDir::AllEntries) +
+                  QDir(foreignCache).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList());
+}
+
+// A lock that cannot be made is no busy name: no installer is taken to run, no script starts,
+// callers that wait for a name go on, and one warning says so however often it is tried.
+TEST(AppMutexLocker, ALockThatCannotBeMadeIsNeitherBusyNorARunningInstaller)
+{
+    const QString directory = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR")) + "/tavrin-mutex";
+    const QString installerLock = directory + "/%7BEE65A714-5EFA-43DE-B97B-439C0B1B2D5D%7D";
+    ASSERT_TRUE(QDir().mkpath(installerLock + "/in-the-way"));
+    // A symlink in place of a lock file is never followed, not even to a file of the user.
+    const QString target = NewTempDir("target") + "/file";
+    ASSERT_TRUE(WriteFile(target, "kept"));
+    ASSERT_TRUE(QFile::link(target, directory + "/blocked"));
+    const QString script = QCoreApplication::applicationDirPath() + "/InstallerMessage.vbs";
+    ASSERT_TRUE(WriteFile(script, "#!/bin/sh\ntouch \"$0.ran\"\n"));
+    chmod(qPrintable(script), 0755);
+
+    LogCapture log(google::GLOG_WARNING);
+    const QDeadlineTimer noWait(400);
+    EXPECT_FALSE(App::Application::CheckRunnedInstaller());
+    EXPECT_FALSE(noWait.hasExpired());
+    for (int i = 0; i < 50; ++i) {
+        AppMutexLocker locker({"blocked", "fine"});
+        EXPECT_EQ(locker.TryLock(), AppMutexLocker::LockResult::Unavailable);
+        EXPECT_TRUE(locker.TryLockAppMutex());
+        EXPECT_FALSE(locker.IsLocked());
+    }
+    EXPECT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(
+        log.Count("Cannot open the mutex file " + QFile::encodeName(installerLock).toStdString()),
+        1);
+    QProcess other;
+    other.start(Tavrin::Test::HelperExecutable(), {"hold-mutex", "0", "blocked"});
+    other.waitForFinished(kWaitMs);
+    EXPECT_EQ(other.readAllStandardOutput().trimmed(), "unavailable");
+    // A name still free after all that was not left held.
+    EXPECT_EQ(AppMutexLocker({"fine"}).TryLock(), AppMutexLocker::LockResult::Locked);
+
+    QFile::remove(script);
+    EXPECT_FALSE(QFileInfo::exists(script + ".ran"));
+    QDir(installerLock).removeRecursively();
+    QFile::remove(directory + "/blocked");
+    EXPECT_EQ(Tavrin::Test::ReadLines(target), QStringList{"kept"});
+}
+
+// Programs named like browsers: another user's never count, and as root neither does one that
+// another user could change, through the file or a directory above it.
+TEST(ProcessMap, OnlyTheUsersOwnProcessesAndAsRootOnlyExecutablesRootAloneMayChange)
+{
+    SKIP_UNLESS_ROOT();
+    const SharedDirectory shared;
+    ASSERT_EQ(AsOtherUser(shared.path, "mkdir theirs && cp /bin/sleep theirs/firefox"), 0);
+    std::vector<std::unique_ptr<QProcess>> running;
+    const auto start = [&running](const QString& program, const QStringList& arguments) {
+        running.push_back(std::make_unique<QProcess>());
+        running.back()->start(program, arguments);
+        EXPECT_TRUE(running.back()->waitForStarted(kWaitMs)) << program.toStdString();
+    };
+    start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
+                      shared.path + "/theirs/firefox", "60"});
+    // setpriv is started; the other user's program runs once it has replaced it.
+    const QString theirExe = QString("/proc/%1/exe").arg(running.back()->processId());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return QFile::symLinkTarget(theirExe).endsWith("/theirs/firefox"); }, kWaitMs));
+
+    // Root's copies: in a directory of its own, group-writable, in a directory others may
+    // write to, and in a sticky one.
+    const QString mine = NewTempDir("mine");
+    chmod(qPrintable(mine), 0755);
+    const std::tuple<QString, int, int, bool> copies[] = {
+        {mine + "/ok/opera", 0755, 0755, true},
+        {mine + "/group/chrome", 0775, 0755, false},
+        {mine + "/open/safari", 0755, 0777, false},
+        {mine + "/sticky/browser", 0755, 01777, true},
+    };
+    for (const auto& [path, fileMode, dirMode, counted] : copies) {
+        QDir().mkpath(QFileInfo(path).path());
+        ASSERT_TRUE(QFile::copy("/bin/sleep", path));
+        chmod(qPrintable(path), fileMode);
+        chmod(qPrintable(QFileInfo(path).path()), dirMode);
+        start(path, {"60"});
+    }
+    const auto map = App::GetCurrentProcessMap([](const QString& name) {
+        return name == "firefox" || name == "opera" || name == "chrome" || name == "safari" ||
+               name == "browser";
+    });
+    EXPECT_EQ(map.count("firefox"), 0u);
+    for (const auto& [path, fileMode, dirMode, counted] : copies) {
+        const QString name = QFileInfo(path).fileName();
+        EXPECT_EQ(map.count(name), counted ? 1u : 0u) << name.toStdString();
+    }
+    for (auto& process : running) {
+        process->kill();
+        process->waitForFinished(kWaitMs);
+    }
+}
+
+}  // namespace
