@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     qputenv("XDG_CACHE_HOME", QFile::encodeName(home.path() + "/cache"));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path() + "/runtime"));
     QDir().mkpath(home.path() + "/runtime");
-    QFile::setPermissions(home.path() + "/runtime", QFile::ReadOwner | QFile::WriteOwner |
-                                                        QFile::ExeOwner);
+    QFile::setPermissions(home.path() + "/runtime",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     g_application = new QCoreApplication(*argc, *argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Tavrin Fuzz"));
     QCoreApplication::setApplicationName(QStringLiteral("crash_session"));

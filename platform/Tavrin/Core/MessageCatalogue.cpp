@@ -27,14 +27,16 @@ const char kContextSeparator = '\x04';
 // Marks the last segment of a system-dependent string.
 const std::uint32_t kSegmentsEnd = 0xffffffff;
 
-#define TAVRIN_PRI_SIZES(c)                                                                     \
-    {"PRI" #c "8", PRI##c##8}, {"PRI" #c "16", PRI##c##16}, {"PRI" #c "32", PRI##c##32},         \
-        {"PRI" #c "64", PRI##c##64}, {"PRI" #c "LEAST8", PRI##c##LEAST8},                         \
-        {"PRI" #c "LEAST16", PRI##c##LEAST16}, {"PRI" #c "LEAST32", PRI##c##LEAST32},             \
-        {"PRI" #c "LEAST64", PRI##c##LEAST64}, {"PRI" #c "FAST8", PRI##c##FAST8},                 \
-        {"PRI" #c "FAST16", PRI##c##FAST16}, {"PRI" #c "FAST32", PRI##c##FAST32},                 \
-        {"PRI" #c "FAST64", PRI##c##FAST64}, {"PRI" #c "MAX", PRI##c##MAX},                       \
-        {"PRI" #c "PTR", PRI##c##PTR}
+// clang-format off
+#define TAVRIN_PRI_SIZES(c)                                                                   \
+    {"PRI" #c "8", PRI##c##8}, {"PRI" #c "16", PRI##c##16}, {"PRI" #c "32", PRI##c##32},       \
+    {"PRI" #c "64", PRI##c##64}, {"PRI" #c "LEAST8", PRI##c##LEAST8},                          \
+    {"PRI" #c "LEAST16", PRI##c##LEAST16}, {"PRI" #c "LEAST32", PRI##c##LEAST32},              \
+    {"PRI" #c "LEAST64", PRI##c##LEAST64}, {"PRI" #c "FAST8", PRI##c##FAST8},                  \
+    {"PRI" #c "FAST16", PRI##c##FAST16}, {"PRI" #c "FAST32", PRI##c##FAST32},                  \
+    {"PRI" #c "FAST64", PRI##c##FAST64}, {"PRI" #c "MAX", PRI##c##MAX},                        \
+    {"PRI" #c "PTR", PRI##c##PTR}
+// clang-format on
 
 // What a system-dependent segment stands for on this platform: the <inttypes.h> conversion
 // macros, and the "I" flag (locale digits) that the C library here understands as itself.
@@ -184,7 +186,10 @@ public:
 
     std::uint32_t Count() const { return m_count; }
     // False when a segment's value is not known here: such a message is left out.
-    bool Original(std::uint32_t index, std::string& text) { return Expand(m_originals, index, text); }
+    bool Original(std::uint32_t index, std::string& text)
+    {
+        return Expand(m_originals, index, text);
+    }
     bool Translation(std::uint32_t index, std::string& text)
     {
         return Expand(m_translations, index, text);

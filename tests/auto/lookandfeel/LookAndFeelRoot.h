@@ -46,10 +46,11 @@ struct Root
     {
         return Put("locales/" + name, qm, ".qm").Put("locales/" + name, mo, ".mo");
     }
-    auto Manager(const std::list<std::string>& modules = {}, const std::list<std::string>& domains = {})
+    auto Manager(const std::list<std::string>& modules = {},
+                 const std::list<std::string>& domains = {})
     {
-        return std::make_shared<Tavrin::App::LookAndFeelManager>(path.toStdString(), "title.json", modules,
-                                                         domains);
+        return std::make_shared<Tavrin::App::LookAndFeelManager>(path.toStdString(), "title.json",
+                                                                 modules, domains);
     }
 };
 

@@ -12,10 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <functional>
 #include <string>
 #include <tuple>
-#include <unistd.h>
 
 using namespace Tavrin;
 
