@@ -75,6 +75,10 @@ void LocalizationManager::SetLanguage(const std::string& language)
     for (const std::string& domain : m_domains) {
         catalogues->emplace(domain, LoadCatalogue(domain));
     }
+    // The default domain is loaded like an added one, whether added or not.
+    if (!m_defaultDomain.empty() && !catalogues->count(m_defaultDomain)) {
+        catalogues->emplace(m_defaultDomain, LoadCatalogue(m_defaultDomain));
+    }
     m_catalogues = std::move(catalogues);
 }
 

@@ -35,7 +35,8 @@ public:
     virtual void Init(const std::string& defaultDomain, const ioPath& directory);
     // Drops the catalogues, the domains, the directory and the language.
     virtual void Release();
-    // Loads every domain's catalogue of the language (a name like "ru_RU").
+    // Loads the catalogues of the language (a name like "ru_RU") of every added domain and of
+    // the default domain.
     virtual void SetLanguage(const std::string& language);
     virtual std::string GetLanguage() const;
     // Loads the domain's catalogue of the current language; adding a domain twice reloads it.

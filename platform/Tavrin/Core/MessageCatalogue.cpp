@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cinttypes>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 namespace Tavrin {
 namespace Core {
@@ -22,6 +24,37 @@ const std::size_t kHeaderSize = 28;  // magic, revision, count, two tables, hash
 // Real catalogues stay far below this; a larger file is most likely not one.
 const std::uint64_t kMaxFileSize = 64u << 20;
 const char kContextSeparator = '\x04';
+// Marks the last segment of a system-dependent string.
+const std::uint32_t kSegmentsEnd = 0xffffffff;
+
+// clang-format off
+#define TAVRIN_PRI_SIZES(c)                                                                   \
+    {"PRI" #c "8", PRI##c##8}, {"PRI" #c "16", PRI##c##16}, {"PRI" #c "32", PRI##c##32},       \
+    {"PRI" #c "64", PRI##c##64}, {"PRI" #c "LEAST8", PRI##c##LEAST8},                          \
+    {"PRI" #c "LEAST16", PRI##c##LEAST16}, {"PRI" #c "LEAST32", PRI##c##LEAST32},              \
+    {"PRI" #c "LEAST64", PRI##c##LEAST64}, {"PRI" #c "FAST8", PRI##c##FAST8},                  \
+    {"PRI" #c "FAST16", PRI##c##FAST16}, {"PRI" #c "FAST32", PRI##c##FAST32},                  \
+    {"PRI" #c "FAST64", PRI##c##FAST64}, {"PRI" #c "MAX", PRI##c##MAX},                        \
+    {"PRI" #c "PTR", PRI##c##PTR}
+// clang-format on
+
+// What a system-dependent segment stands for on this platform: the <inttypes.h> conversion
+// macros, and the "I" flag (locale digits) that the C library here understands as itself.
+// Null for a name this platform does not know; a message using one is left out.
+const char* SegmentValue(std::string_view name)
+{
+    static const std::pair<std::string_view, const char*> values[] = {
+        TAVRIN_PRI_SIZES(d), TAVRIN_PRI_SIZES(i), TAVRIN_PRI_SIZES(o), TAVRIN_PRI_SIZES(u),
+        TAVRIN_PRI_SIZES(x), TAVRIN_PRI_SIZES(X), {"I", "I"}};
+    for (const auto& [known, value] : values) {
+        if (known == name) {
+            return value;
+        }
+    }
+    return nullptr;
+}
+
+#undef TAVRIN_PRI_SIZES
 
 std::uint32_t Swap(std::uint32_t value)
 {
@@ -65,14 +98,30 @@ public:
         if (std::uint64_t{offset} + length > m_bytes.size()) {
             throw std::runtime_error("a string runs past the end of the file");
         }
+        return UpToNul(Bytes(offset, length));
+    }
+
+    // length bytes at offset, counted against the file's size like the strings of a table.
+    std::string_view Bytes(std::uint64_t offset, std::uint64_t length)
+    {
+        if (offset + length > m_bytes.size()) {
+            throw std::runtime_error("a string runs past the end of the file");
+        }
+        Take(length);
+        return std::string_view(m_bytes.data() + offset, static_cast<std::size_t>(length));
+    }
+
+    void Take(std::uint64_t length)
+    {
         m_taken += length;
         if (m_taken > m_bytes.size()) {
             throw std::runtime_error("the catalogue's strings take more bytes than the file holds");
         }
-        const char* begin = m_bytes.data() + offset;
-        const void* end = std::memchr(begin, '\0', length);
-        return std::string_view(
-            begin, end ? static_cast<std::size_t>(static_cast<const char*>(end) - begin) : length);
+    }
+
+    static std::string_view UpToNul(std::string_view text)
+    {
+        return text.substr(0, std::min(text.find('\0'), text.size()));
     }
 
 private:
@@ -115,12 +164,78 @@ bool IsUtf8Compatible(const std::string& charset)
            charset == "us-ascii" || charset == "charset";  // "CHARSET": msgfmt's placeholder
 }
 
+// The messages of a revision 1 catalogue whose texts depend on the platform (such as
+// "%<PRIu64> files"): each is a list of pieces of the file, each followed by the value of a
+// named segment, expanded the way the C library here expands them.
+class SystemDependentStrings
+{
+public:
+    explicit SystemDependentStrings(Reader& reader) : m_reader(reader)
+    {
+        const std::uint32_t segments = reader.Word(28);
+        const std::uint32_t table = reader.Word(32);
+        reader.Take(std::uint64_t{segments} * 8);
+        for (std::uint32_t index = 0; index < segments; ++index) {
+            m_values.push_back(SegmentValue(reader.String(table, index)));
+        }
+        m_count = reader.Word(36);
+        m_originals = reader.Word(40);
+        m_translations = reader.Word(44);
+        reader.Take(std::uint64_t{m_count} * 8);
+    }
+
+    std::uint32_t Count() const { return m_count; }
+    // False when a segment's value is not known here: such a message is left out.
+    bool Original(std::uint32_t index, std::string& text)
+    {
+        return Expand(m_originals, index, text);
+    }
+    bool Translation(std::uint32_t index, std::string& text)
+    {
+        return Expand(m_translations, index, text);
+    }
+
+private:
+    bool Expand(std::uint32_t table, std::uint32_t index, std::string& text)
+    {
+        std::uint64_t entry = m_reader.Word(table + std::uint64_t{index} * 4);
+        std::uint64_t piece = m_reader.Word(entry);
+        text.clear();
+        for (entry += 4;; entry += 8) {
+            m_reader.Take(8);  // bounds the walk by the file's size
+            const std::uint32_t length = m_reader.Word(entry);
+            const std::uint32_t segment = m_reader.Word(entry + 4);
+            text += m_reader.Bytes(piece, length);
+            piece += length;
+            if (segment == kSegmentsEnd) {
+                break;
+            }
+            if (segment >= m_values.size()) {
+                throw std::runtime_error("a message names a segment the catalogue does not have");
+            }
+            if (!m_values[segment]) {
+                return false;
+            }
+            text += m_values[segment];
+        }
+        text.resize(Reader::UpToNul(text).size());
+        return true;
+    }
+
+    Reader& m_reader;
+    std::vector<const char*> m_values;
+    std::uint32_t m_count = 0;
+    std::uint32_t m_originals = 0;
+    std::uint32_t m_translations = 0;
+};
+
 }  // namespace
 
 MessageCatalogue MessageCatalogue::Parse(const std::string& bytes)
 {
     Reader reader(bytes);
-    if (reader.Word(4) >> 16 > 1) {
+    const std::uint32_t revision = reader.Word(4);
+    if (revision >> 16 > 1) {
         throw std::runtime_error("the catalogue's format revision is not supported");
     }
     const std::uint32_t count = reader.Word(8);
@@ -132,6 +247,16 @@ MessageCatalogue MessageCatalogue::Parse(const std::string& bytes)
 
     MessageCatalogue catalogue;
     QTextCodec* codec = nullptr;
+    const auto add = [&catalogue, &codec](std::string_view original, std::string_view translation) {
+        if (original.find(kContextSeparator) != std::string::npos) {
+            return;
+        }
+        catalogue.m_messages.emplace(
+            std::string(original),
+            codec ? codec->toUnicode(translation.data(), static_cast<int>(translation.size()))
+                        .toStdString()
+                  : std::string(translation));
+    };
     for (std::uint32_t index = 0; index < count; ++index) {
         const std::string_view original = reader.String(originals, index);
         const std::string_view translation = reader.String(translations, index);
@@ -146,14 +271,17 @@ MessageCatalogue MessageCatalogue::Parse(const std::string& bytes)
             }
             continue;
         }
-        if (original.find(kContextSeparator) != std::string::npos) {
-            continue;
+        add(original, translation);
+    }
+    if ((revision & 0xffff) >= 1) {
+        SystemDependentStrings strings(reader);
+        std::string original, translation;
+        for (std::uint32_t index = 0; index < strings.Count(); ++index) {
+            if (strings.Original(index, original) && strings.Translation(index, translation) &&
+                !original.empty()) {
+                add(original, translation);
+            }
         }
-        catalogue.m_messages.emplace(
-            std::string(original),
-            codec ? codec->toUnicode(translation.data(), static_cast<int>(translation.size()))
-                        .toStdString()
-                  : std::string(translation));
     }
     return catalogue;
 }

@@ -10,9 +10,9 @@ namespace Core {
 // One compiled gettext catalogue (a .mo file) in memory: the original text of each message
 // mapped to its translation, both UTF-8. A plural message is found by its singular text and
 // gives its first form; messages with a context, and the catalogue's header, are left out,
-// since nothing here looks them up, and so are the system-dependent messages a revision 1
-// catalogue may add in a segment of its own. Translations in another character set are
-// converted.
+// since nothing here looks them up. The system-dependent messages of a revision 1 catalogue
+// ("%<PRIu64> files") are expanded for this platform ("%lu files"); one naming a segment the
+// platform does not know is left out. Translations in another character set are converted.
 class MessageCatalogue
 {
 public:

@@ -16,5 +16,10 @@ int FontDatabase::addApplicationFont(const QString& path)
     return id;
 }
 
+bool FontDatabase::removeApplicationFont(int id)
+{
+    return QFontDatabase::removeApplicationFont(id);
+}
+
 }  // namespace Util
 }  // namespace Tavrin

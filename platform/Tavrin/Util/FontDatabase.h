@@ -14,6 +14,8 @@ public:
     // QFontDatabase::addApplicationFont, or -1 (logged as a warning) when the file is
     // missing or not a font.
     static int addApplicationFont(const QString& path);
+    // Forgets a font that addApplicationFont made available, freeing its data.
+    static bool removeApplicationFont(int id);
 };
 
 }  // namespace Util

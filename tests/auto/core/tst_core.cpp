@@ -14,10 +14,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <cinttypes>
 #include <atomic>
 #include <cstdint>
 #include <future>
@@ -495,4 +497,84 @@ TEST(LocalizationManager, BrokenCataloguesAreRejectedWithOneWarningAndNeverReadO
     }
     EXPECT_GT(rejected, 0);
     EXPECT_LT(rejected, 2000);
+}
+
+namespace {
+
+std::string ReadCoreData(const std::string& name)
+{
+    QFile file(QStringLiteral(CORE_DATA_DIR "/") + QString::fromStdString(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return file.readAll().toStdString();
+}
+
+std::uint32_t WordAt(const std::string& bytes, std::size_t offset)
+{
+    std::uint32_t value = 0;
+    bytes.copy(reinterpret_cast<char*>(&value), 4, offset);
+    return value;
+}
+
+void SetWordAt(std::string& bytes, std::size_t offset, std::uint32_t value)
+{
+    bytes.replace(offset, 4, reinterpret_cast<const char*>(&value), 4);
+}
+
+}  // namespace
+
+TEST(LocalizationManager, ExpandsPlatformDependentMessagesAsTheCLibraryDoes)
+{
+    // The C library's own expansion is the reference: the texts printf understands here.
+    const std::string fileOf = "%"s + PRIu64 + " file";
+    const std::string bytesOf = "%"s + PRId64 + " of %" + PRIu32;
+    const std::pair<std::string, std::string> cases[] = {
+        {fileOf, "%"s + PRIu64 + " Datei"},
+        {"%"s + PRIu64 + " files", "%"s + PRIu64 + " files"},  // the plural finds nothing
+        {"at %"s + PRIxPTR, "bei %"s + PRIxPTR + " (%" + PRIdMAX + ", %" + PRIXFAST16 + ", %" +
+                                PRIoLEAST8 + ", %" + PRIi32 + ", %" + PRIuMAX + ")"},
+        {"%d apples", "%Id Äpfel"},
+        {bytesOf, "%"s + PRId64 + " von %" + PRIu32},
+        {"Hello", "Hallo"},
+    };
+    EXPECT_EQ(fileOf, "%lu file");  // x86-64 glibc, spelled out once
+    for (const char* endianness : {"little", "big"}) {
+        Catalogues catalogues;
+        catalogues.Put("de_DE", ReadCoreData("sysdep_de_"s + endianness + ".mo"));
+        catalogues.manager.SetLanguage("de_DE");
+        for (const auto& [key, expected] : cases)
+            EXPECT_EQ(catalogues.manager.Translate("", key), expected) << endianness << key;
+    }
+
+    // A segment this platform does not know leaves its messages out and keeps the others; a
+    // segment the catalogue does not have rejects the file.
+    const std::string little = ReadCoreData("sysdep_de_little.mo");
+    std::string unknown = little, missing = little;
+    unknown.replace(unknown.find("PRIu64"), 6, "PRIq64");
+    const std::uint32_t firstTranslation = WordAt(missing, WordAt(missing, 44));
+    SetWordAt(missing, firstTranslation + 8, 4000);  // the first pair's segment
+    Catalogues catalogues;
+    catalogues.Put("de_DE", unknown);
+    catalogues.manager.SetLanguage("de_DE");
+    EXPECT_EQ(std::tuple(catalogues.manager.Translate("", fileOf),
+                         catalogues.manager.Translate("", "%d apples")),
+              std::tuple(fileOf, "%Id Äpfel"));
+    Tavrin::Test::LogCapture log(google::GLOG_WARNING);
+    catalogues.Put("fr_FR", missing);
+    catalogues.manager.SetLanguage("fr_FR");
+    EXPECT_EQ(catalogues.manager.Translate("", "Hello"), "Hello");
+    EXPECT_EQ(log.Count("a message names a segment the catalogue does not have"), 1);
+}
+
+TEST(LocalizationManager, SetLanguageLoadsTheDefaultDomainWithoutAddDomain)
+{
+    Catalogues catalogues;
+    catalogues.Put("de_DE", MoFile({{"Hello", "Hallo"}}));
+    catalogues.manager.Init("core", catalogues.root.toStdString());  // no AddDomain
+    catalogues.manager.SetLanguage("de_DE");
+    EXPECT_EQ(std::tuple(catalogues.manager.Translate("", "Hello"),
+                         catalogues.manager.Translate("core", "Hello")),
+              std::tuple("Hallo", "Hallo"));
+    catalogues.manager.Init("", catalogues.root.toStdString());  // no default domain: no file
+    catalogues.manager.SetLanguage("de_DE");
+    EXPECT_EQ(catalogues.manager.Translate("", "Hello"), "Hello");
 }

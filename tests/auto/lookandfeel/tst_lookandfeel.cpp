@@ -8,6 +8,7 @@
 #include <Tavrin/Core/LocalizationManager.h>
 
 #include "LogCapture.h"
+#include "LookAndFeelRoot.h"
 #include "TestCustomization.h"
 #include "TestSupport.h"
 
@@ -29,40 +30,6 @@ int g_argc = 1;
 char* g_argv[] = {const_cast<char*>("tst_lookandfeel"), nullptr};
 const QByteArray kDarkTitle = R"({"de_DE": "Dunkel", "ru_RU": "Тёмная тема"})";
 
-// An application root below the sandbox, laid out from the compiled data.
-struct Root
-{
-    QString path = Support::NewTempDir(QStringLiteral("root"));
-    QString resources = path + "/resources/";
-
-    // Copies compiled data files into a directory below resources/, made even when empty;
-    // a catalogue ("core_de_DE") goes to LC_MESSAGES under its domain's name.
-    Root& Put(const QString& directory, const QStringList& names, const QString& suffix)
-    {
-        const QString into = resources + directory + (suffix == ".mo" ? "/LC_MESSAGES/" : "/");
-        QDir().mkpath(into);
-        for (const QString& name : names) {
-            const QString target = into + (suffix == ".mo" ? name.section('_', 0, 0) : name);
-            EXPECT_TRUE(QFile::copy(LOOKANDFEEL_DATA_DIR "/" + name + suffix, target + suffix));
-        }
-        return *this;
-    }
-    Root& Theme(const QString& name, const QStringList& rcc = {}, const QByteArray& title = "{}")
-    {
-        Support::WriteFile(resources + "themes/" + name + "/title.json", title);
-        return Put("themes/" + name, rcc, ".rcc");
-    }
-    Root& Locale(const QString& name, const QStringList& qm = {}, const QStringList& mo = {})
-    {
-        return Put("locales/" + name, qm, ".qm").Put("locales/" + name, mo, ".mo");
-    }
-    auto Manager(const Names& modules = {}, const Names& domains = {})
-    {
-        return std::make_shared<App::LookAndFeelManager>(path.toStdString(), "title.json", modules,
-                                                         domains);
-    }
-};
-
 struct Recorder : App::ILookAndFeelObserver
 {
     Recorder(Events& events, std::string tag) : events(events), tag(tag) {}
@@ -81,6 +48,8 @@ std::string Entries(const QMenu& menu)
                                           : action->text() + (action->isChecked() ? "*" : ""));
     return entries.join(',').toStdString();
 }
+
+using Tavrin::Test::Root;
 
 struct LookAndFeelTest : ::testing::Test, Root
 {

@@ -122,7 +122,8 @@ void ReadFontVariables(const QString& module, const std::string& locale,
     MergeFontVariables(document, kPlatformTag, language, variables);
 }
 
-void RegisterFonts(const QString& module)
+// Adds the ids of the fonts it made available to fontIds.
+void RegisterFonts(const QString& module, QList<int>& fontIds)
 {
     QFile file(QLatin1String(":/") + module + QLatin1String("/fonts.manifest"));
     if (!OpensAsText(file)) {
@@ -133,7 +134,10 @@ void RegisterFonts(const QString& module)
         QString path;
         stream >> path;
         if (!path.isEmpty()) {
-            Util::FontDatabase::addApplicationFont(path);
+            const int id = Util::FontDatabase::addApplicationFont(path);
+            if (id >= 0) {
+                fontIds << id;
+            }
         }
     }
 }
@@ -279,7 +283,7 @@ void LookAndFeelManager::SetTheme(const std::string& theme)
                     << QLatin1String(":/") + module +
                            QStringLiteral("/fonts_%1.qss").arg(kPlatformTag);
         ReadFontVariables(module, m_currentLocale, fontVariables);
-        RegisterFonts(module);
+        RegisterFonts(module, m_themeFontIds);
     }
     stylesheets << QStringLiteral(":/productStyle.qss")
                 << QStringLiteral(":/productStyle_%1.qss").arg(kPlatformTag);
@@ -332,6 +336,12 @@ void LookAndFeelManager::ClearCurrentTheme()
         }
         m_currentTheme.clear();
     }
+    // The font database keeps a copy of every font file added: a theme applied again and
+    // again would otherwise hold one more copy each time.
+    for (const int id : qAsConst(m_themeFontIds)) {
+        Util::FontDatabase::removeApplicationFont(id);
+    }
+    m_themeFontIds.clear();
     QPixmapCache::clear();
 }
 

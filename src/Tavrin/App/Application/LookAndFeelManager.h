@@ -76,6 +76,8 @@ private:
     std::string m_currentTheme;
     std::map<std::string, Core::Property> m_themeTitles;
     QString m_unitedStylesheet;
+    // The fonts the current theme made available, removed with it.
+    QList<int> m_themeFontIds;
     std::list<std::shared_ptr<QTranslator>> m_translators;
     Core::EventHandlerList<ILookAndFeelObserver> m_observers;
 };
