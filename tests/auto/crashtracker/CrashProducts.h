@@ -16,9 +16,7 @@ const int kWaitMs = 30000;
 // The "key=value" lines of a session file, sorted.
 inline QStringList Entries(const QString& path)
 {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    QStringList entries = QString(file.readAll()).split('\n').filter("=");
+    QStringList entries = Tavrin::Test::ReadLines(path).filter("=");
     entries.sort();
     return entries;
 }
@@ -26,17 +24,10 @@ inline QStringList Entries(const QString& path)
 // Whether the file holds nothing but well-formed "pid=session id" entries under [General].
 inline bool IsWellFormed(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return !file.exists();
-    }
-    static const QRegularExpression line("^(\\[General\\]|[1-9][0-9]*=\\d{6}-\\d{6}-\\d{6}|)$");
-    for (const QString& text : QString(file.readAll()).split('\n')) {
-        if (!line.match(text).hasMatch()) {
-            return false;
-        }
-    }
-    return true;
+    static const QRegularExpression line("^(\\[General\\]|[1-9][0-9]*=\\d{6}-\\d{6}-\\d{6})$");
+    const QStringList lines = Tavrin::Test::ReadLines(path);
+    return lines == QStringList{"(missing)"} ? !QFile::exists(path)
+                                             : lines.filter(line).size() == lines.size();
 }
 
 // The session file of crash_product run under `application` as its application name.
@@ -56,11 +47,7 @@ struct Product
         process.setProcessEnvironment(environment);
         process.start(program, arguments);
     }
-    ~Product()
-    {
-        process.kill();
-        process.waitForFinished(kWaitMs);
-    }
+    ~Product() { Kill(); }
     // Reads the report; false when none comes within `waitMs`.
     bool Ready(int waitMs = kWaitMs)
     {
@@ -72,6 +59,11 @@ struct Product
         crashed = words.mid(2);
         crashed.sort();
         return words.value(0) == "ready";
+    }
+    void Kill()
+    {
+        process.kill();
+        process.waitForFinished(kWaitMs);
     }
     // Ends a product started with "wait": normally, or through abort() with "abort".
     bool End(const QByteArray& order = "exit")

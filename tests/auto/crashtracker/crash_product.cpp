@@ -5,7 +5,6 @@
 // separated by spaces. Then it ends:
 //   exit      normally (the tracker is destroyed)
 //   abort     abnormally, through abort()
-//   sleep     waits to be killed (and exits normally after a minute at most)
 //   wait      reads a line from stdin: "abort" ends through abort(), anything else (or the end
 //             of input) normally
 //   crash_product - application
@@ -18,14 +17,12 @@
 
 #include <QCoreApplication>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <iostream>
 #include <memory>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -39,25 +36,20 @@ void Report(const std::string& session, const std::deque<std::string>& crashed)
     std::fflush(stdout);
 }
 
-int RunApplication(int argc, char** argv)
-{
-    Tavrin::App::Application application(argc, argv);
-    Report(application.SessionId(), application.GetCrashedSessions());
-    application.SetCustomizationManager(std::make_shared<Tavrin::Test::Customization>());
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: crash_product <application name> exit|abort|sleep|wait\n");
-        return 64;
-    }
-    const std::string ending = argv[2];
+    const std::string ending = argc == 3 ? argv[2] : "";
     if (ending == "application") {
-        return RunApplication(argc, argv);
+        Tavrin::App::Application application(argc, argv);
+        Report(application.SessionId(), application.GetCrashedSessions());
+        application.SetCustomizationManager(std::make_shared<Tavrin::Test::Customization>());
+        return 0;
+    }
+    if (ending != "exit" && ending != "abort" && ending != "wait") {
+        std::fprintf(stderr, "usage: crash_product <application name> exit|abort|wait\n");
+        return 64;
     }
     QCoreApplication::setOrganizationName(QStringLiteral("Tavrin Test"));
     QCoreApplication::setApplicationName(QString::fromLocal8Bit(argv[1]));
@@ -70,9 +62,6 @@ int main(int argc, char** argv)
     }
     if (ending == "abort" || order == "abort") {
         std::abort();
-    }
-    if (ending == "sleep") {
-        std::this_thread::sleep_for(std::chrono::minutes(1));
     }
     return 0;
 }

@@ -20,34 +20,21 @@ constexpr int kRounds = CRASH_STRESS_ROUNDS;
 constexpr int kInstances = 20;
 constexpr int kKilledWhileStarting = 3;
 
-struct Outcome
-{
-    QMap<QString, int> killed;    // printed session id → times killed
-    QSet<QString> ended;          // ended normally, or still running
-    int killedUnseen = 0;         // killed before they printed their id
-    QMap<QString, int> reported;  // session id → times reported
-
-    void Report(const Product& product)
-    {
-        for (const QString& id : product.crashed) {
-            ++reported[id];
-        }
-    }
-};
-
-void KillNow(Product& product)
-{
-    product.process.kill();
-    product.process.waitForFinished(kWaitMs);
-}
-
 TEST(CrashTrackerStress, EveryKilledSessionIsReportedOnceAndNoLiveOrEndedOneEver)
 {
     const unsigned seed = std::random_device()();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
     const QString file = ProductFile("stress");
-    Outcome outcome;
+    QMap<QString, int> killed;    // printed session id → times killed
+    QSet<QString> ended;          // ended normally, or still running
+    int killedUnseen = 0;         // killed before they printed their id
+    QMap<QString, int> reported;  // session id → times reported
+    const auto noteReports = [&](const Product& product) {
+        for (const QString& id : product.crashed) {
+            ++reported[id];
+        }
+    };
     std::vector<std::unique_ptr<Product>> survivors;  // live while the next round starts
 
     for (int round = 0; round < kRounds; ++round) {
@@ -57,17 +44,17 @@ TEST(CrashTrackerStress, EveryKilledSessionIsReportedOnceAndNoLiveOrEndedOneEver
         }
         std::shuffle(batch.begin(), batch.end(), random);
         for (int i = 0; i < kKilledWhileStarting; ++i) {
-            KillNow(*batch[i]);
+            batch[i]->Kill();
         }
         for (int i = 0; i < kInstances; ++i) {
             Product& product = *batch[i];
             const bool ready = product.Ready();
             if (i < kKilledWhileStarting) {
-                ready ? ++outcome.killed[product.session] : ++outcome.killedUnseen;
+                ready ? ++killed[product.session] : ++killedUnseen;
             } else {
                 ASSERT_TRUE(ready) << "round " << round;
             }
-            outcome.Report(product);
+            noteReports(product);
         }
         for (const auto& survivor : survivors) {
             ASSERT_TRUE(survivor->End() && survivor->process.exitCode() == 0);
@@ -75,19 +62,17 @@ TEST(CrashTrackerStress, EveryKilledSessionIsReportedOnceAndNoLiveOrEndedOneEver
         survivors.clear();
         for (int i = kKilledWhileStarting; i < kInstances; ++i) {
             Product& product = *batch[i];
-            switch (random() % 4) {
-                case 0:
-                    KillNow(product);
-                    ++outcome.killed[product.session];
-                    break;
-                case 1:
-                    ASSERT_TRUE(product.End("abort"));
-                    ++outcome.killed[product.session];
-                    break;
-                default:
-                    outcome.ended.insert(product.session);
-                    survivors.push_back(std::move(batch[i]));
+            const unsigned fate = random() % 4;  // killed, aborted, or left to end normally
+            if (fate == 0) {
+                product.Kill();
+            } else if (fate == 1) {
+                ASSERT_TRUE(product.End("abort"));
+            } else {
+                ended.insert(product.session);
+                survivors.push_back(std::move(batch[i]));
+                continue;
             }
+            ++killed[product.session];
         }
         EXPECT_TRUE(IsWellFormed(file)) << "round " << round;
     }
@@ -96,21 +81,19 @@ TEST(CrashTrackerStress, EveryKilledSessionIsReportedOnceAndNoLiveOrEndedOneEver
     }
     Product last({"stress", "exit"});
     ASSERT_TRUE(last.Ready() && last.process.waitForFinished(kWaitMs));
-    outcome.Report(last);
+    noteReports(last);
     EXPECT_EQ(Entries(file), QStringList());
 
-    int unknown = 0;
-    for (auto reported = outcome.reported.cbegin(); reported != outcome.reported.cend();
-         ++reported) {
-        if (!outcome.killed.contains(reported.key())) {
-            EXPECT_FALSE(outcome.ended.contains(reported.key())) << reported.key().toStdString();
-            unknown += reported.value();
+    int unknown = 0;  // reports of sessions killed before they printed their id
+    for (auto it = reported.cbegin(); it != reported.cend(); ++it) {
+        if (!killed.contains(it.key())) {
+            EXPECT_FALSE(ended.contains(it.key())) << it.key().toStdString();
+            unknown += it.value();
         }
     }
-    EXPECT_LE(unknown, outcome.killedUnseen);
-    for (auto killed = outcome.killed.cbegin(); killed != outcome.killed.cend(); ++killed) {
-        EXPECT_EQ(outcome.reported.value(killed.key()), killed.value())
-            << killed.key().toStdString();
+    EXPECT_LE(unknown, killedUnseen);
+    for (auto it = killed.cbegin(); it != killed.cend(); ++it) {
+        EXPECT_EQ(reported.value(it.key()), it.value()) << it.key().toStdString();
     }
 }
 

@@ -1,25 +1,23 @@
-// The other process of the channel tests. Usage: ipc_peer <command> [<argument>...], followed
-// by the switches a master adds.
-//   echo                      sends every message back until the master closes
-//   tell-id                   sends its pipe id switch to the master, then exits
-//   setup                     prints "result=<0|1> channel=<0|1> handle=<0|1>" of a set-up
-//   report <file>             writes its working directory and its arguments, a line each
-//   half                      sends the header of a 1000-byte message and 10 bytes, then dies
-//   huge-header               sends a header announcing 2^40 bytes, then waits to be closed
-//   focus [twice]             gives the focus to its master (twice when asked), prints "done"
-//   focus-x11 <file>          shows a window on the X display, takes the focus, writes the
-//                             window id to <file>, gives the focus to its master
-//   await-master-end          waits (at most 10 s) until the master has ended, then gives the
-//                             focus to it; prints "done"
-//   master-then-exit <file>   as a master, starts "ipc_peer await-master-end"; a forked copy
-//                             keeps the channel and writes how many messages came to <file>
-//                             while this process exits at once
-//   master-tell-id            as a master, starts "ipc_peer tell-id", prints "id=<id>" and
-//                             keeps the channel until its stdin closes
-//   master-hold               as a master, makes a pipe pair, prints "ready" and sleeps
+// The other process of the channel tests. Usage: ipc_peer <command> [<argument>], followed by
+// the switches a master adds.
+//   echo                    sends every message back until the master closes
+//   tell-id                 sends its pipe id switch to the master, waits for it to close
+//   setup                   prints "result=<0|1> channel=<0|1> handle=<0|1>" of a set-up
+//   report <file>           writes its working directory and its arguments, a line each
+//   half                    sends the header of a 1000-byte message and 10 bytes, then dies
+//   huge-header             sends a header announcing 2^40 bytes, then waits to be killed
+//   focus [twice]           gives the focus to its master (twice when asked), prints "done"
+//   focus-x11 <file>        shows a window on the X display, takes the focus, writes the
+//                           window id to <file>, then does "focus"
+//   await-master-end        waits (at most 10 s) until the master has ended, then "focus"
+//   master-then-exit <file> as a master, starts "ipc_peer await-master-end"; a forked copy
+//                           keeps the channel and writes how many messages came to <file>
+//                           while this process exits at once
+//   master-tell-id          as a master, starts "ipc_peer tell-id", prints "id=<id>" and
+//                           keeps the channel until its stdin closes
+#include "IpcClient.h"
+
 #include <Tavrin/App/Application/IPCFocusTransfererSlave.h>
-#include <Tavrin/App/Application/IPCManager.h>
-#include <Tavrin/Core/CommunicationChannel.h>
 #include <Tavrin/Core/DataPipe.h>
 #include <Tavrin/Core/Exception.h>
 #include <Tavrin/Util/WindowSwitch.h>
@@ -27,42 +25,22 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QWidget>
 
 #include <glog/logging.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
 using Tavrin::App::IPCManager;
-using Tavrin::Core::IDataChannel;
-
-struct Client : Tavrin::App::IIPCClient
-{
-    ~Client() override
-    {
-        if (handle > 0) {
-            close(static_cast<int>(handle));
-        }
-    }
-    void SetCommunicationChannel(boost::intrusive_ptr<IDataChannel> c) override { channel = c; }
-    void SetAppHandler(long long h) override { handle = h; }
-    void ChannelClosed() override { channel.reset(); }
-    boost::intrusive_ptr<IDataChannel> channel;
-    long long handle = -1;
-};
 
 void Say(const std::string& text)
 {
@@ -80,86 +58,45 @@ std::string Switch(const QString& name)
     return std::string();
 }
 
-int Echo()
+void WriteTo(const char* file, const QByteArray& text)
+{
+    QFile out(QString::fromLocal8Bit(file));
+    if (out.open(QIODevice::WriteOnly)) {
+        out.write(text);
+    }
+}
+
+int AsSlave(const std::string& command)
 {
     Client client;
     if (!IPCManager::SetUpSlaveClient(client, false)) {
         return 1;
     }
+    if (command == "tell-id") {
+        const std::string id = Switch(IPCManager::PIPE_ID_SWITCH);
+        client.channel->WriteMessage(id.data(), id.size());
+        client.channel->NextMessageSize();  // until the master has read it and closed
+        return 0;
+    }
     std::vector<char> buffer;
-    while (!client.channel->IsClosed()) {
-        const std::size_t size = client.channel->NextMessageSize();
-        if (size == 0) {
-            continue;
-        }
-        buffer.resize(size);
-        const std::size_t read = client.channel->ReadMessage(buffer.data(), size);
-        if (read != size || !client.channel->WriteMessage(buffer.data(), read)) {
+    while (!client.channel->IsClosed()) {  // echo
+        buffer.resize(client.channel->NextMessageSize());
+        if (!buffer.empty() &&
+            !client.channel->WriteMessage(
+                buffer.data(), client.channel->ReadMessage(buffer.data(), buffer.size()))) {
             return 1;
         }
     }
     return 0;
 }
 
-int TellId()
-{
-    Client client;
-    if (!IPCManager::SetUpSlaveClient(client, false)) {
-        return 1;
-    }
-    const std::string id = Switch(IPCManager::PIPE_ID_SWITCH);
-    client.channel->WriteMessage(id.data(), id.size());
-    client.channel->NextMessageSize();  // until the master has read it and closed
-    return 0;
-}
-
-int Setup()
-{
-    Client client;
-    const bool result = IPCManager::SetUpSlaveClient(client, false);
-    Say("result=" + std::to_string(result) + " channel=" + std::to_string(bool(client.channel)) +
-        " handle=" + std::to_string(client.handle > 0));
-    return 0;
-}
-
-int Report(const char* file)
-{
-    QFile out(QString::fromLocal8Bit(file));
-    if (!out.open(QIODevice::WriteOnly)) {
-        return 1;
-    }
-    out.write(QDir::currentPath().toUtf8());
-    for (const QString& argument : QCoreApplication::arguments()) {
-        out.write("\n" + argument.toUtf8());
-    }
-    return 0;
-}
-
 // Raw bytes on the slave's output pipe, bypassing the channel's framing.
-boost::intrusive_ptr<Tavrin::Core::IByteDataOutputEx> RawOutput()
+void WriteRaw(const char* bytes, std::size_t size)
 {
     const QString id = QString::fromStdString(Switch(IPCManager::PIPE_ID_SWITCH));
-    return Tavrin::Core::DataOutputPipe::Create(
-        IPCManager::SLAVE_OUTPUT_PIPE_TEMPLATE.arg(id).toStdString(), false);
-}
-
-int Half()
-{
-    auto output = RawOutput();
-    char bytes[18] = {};
-    bytes[0] = static_cast<char>(1000 & 0xFF);
-    bytes[1] = static_cast<char>(1000 >> 8);
-    output->Write(bytes, sizeof bytes);
-    _exit(0);
-}
-
-int HugeHeader()
-{
-    auto output = RawOutput();
-    char header[8] = {0, 0, 0, 0, 0, 1, 0, 0};  // 2^40
-    output->Write(header, sizeof header);
-    std::this_thread::sleep_for(std::chrono::seconds(5));
-    return 0;
+    Tavrin::Core::DataOutputPipe::Create(
+        IPCManager::SLAVE_OUTPUT_PIPE_TEMPLATE.arg(id).toStdString(), false)
+        ->Write(bytes, size);
 }
 
 int Focus(bool twice)
@@ -176,44 +113,40 @@ int Focus(bool twice)
 int FocusX11(const char* file)
 {
     QWidget window;
-    window.setWindowTitle(QStringLiteral("slave"));
     window.resize(200, 100);
     window.show();
     QApplication::processEvents();
     const auto id = static_cast<long long>(window.winId());
     Tavrin::Util::SwitchToThisWindow(id, false);
-    QFile out(QString::fromLocal8Bit(file));
-    if (!out.open(QIODevice::WriteOnly)) {
-        return 1;
-    }
-    out.write(QByteArray::number(id));
-    out.close();
+    WriteTo(file, QByteArray::number(id));
     return Focus(false);
 }
 
 int AwaitMasterEnd()
 {
-    auto& slave = Tavrin::App::IPCFocusTransfererSlave::Instance();
+    Tavrin::App::IPCFocusTransfererSlave::Instance();  // joins while the master lives
     const pid_t master = std::stoi(Switch(IPCManager::PROCESS_ID_SWITCH));
     for (int i = 0; i < 1000 && kill(master, 0) == 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    slave.GiveFocusToParent();
-    Say("done");
-    return 0;
+    return Focus(false);
 }
 
-std::string OwnPath()
-{
-    return QCoreApplication::applicationFilePath().toStdString();
-}
-
-int MasterThenExit(const char* file)
+int AsMaster(const std::string& command, const char* file)
 {
     Client client;
-    if (!IPCManager::LaunchSlave(client, QString::fromStdString(OwnPath()),
-                                 QStringLiteral("await-master-end"), true)) {
+    const bool tellId = command == "master-tell-id";
+    if (!IPCManager::LaunchSlave(client, QCoreApplication::applicationFilePath(),
+                                 tellId ? "tell-id" : "await-master-end", true)) {
+        Say("id=failed");
         return 1;
+    }
+    if (tellId) {
+        char id[64] = {};
+        client.channel->ReadMessage(id, sizeof id - 1);
+        Say(std::string("id=") + id);
+        std::getchar();  // the channel lives until stdin closes
+        return 0;
     }
     if (fork() == 0) {
         // The copy keeps the master's end open, so anything the slave sends would arrive.
@@ -224,37 +157,51 @@ int MasterThenExit(const char* file)
                 client.channel->ReadMessage(nullptr, 0);
             }
         }
-        if (FILE* out = std::fopen(file, "w")) {
-            std::fprintf(out, "messages=%d closed=%d\n", messages, client.channel->IsClosed());
-            std::fclose(out);
-        }
-        _exit(0);
+        WriteTo(file, "messages=" + QByteArray::number(messages) +
+                          " closed=" + QByteArray::number(client.channel->IsClosed()));
     }
     _exit(0);
 }
 
-int MasterTellId()
+int Run(const std::string& command, const char* argument)
 {
-    Client client;
-    if (!IPCManager::LaunchSlave(client, QString::fromStdString(OwnPath()),
-                                 QStringLiteral("tell-id"), true)) {
-        Say("id=failed");
-        return 1;
+    if (command == "echo" || command == "tell-id") {
+        return AsSlave(command);
     }
-    char id[64] = {};
-    client.channel->ReadMessage(id, sizeof id - 1);
-    Say(std::string("id=") + id);
-    std::getchar();  // the channel lives until stdin closes
-    return 0;
-}
-
-int MasterHold()
-{
-    auto input = Tavrin::Core::DataInputPipe::Create("TavrinIPCOutputKilled", true);
-    auto output = Tavrin::Core::DataOutputPipe::Create("TavrinIPCInputKilled", true);
-    Say("ready");
-    std::this_thread::sleep_for(std::chrono::seconds(30));
-    return 0;
+    if (command == "setup") {
+        Client client;
+        const bool result = IPCManager::SetUpSlaveClient(client, false);
+        Say("result=" + std::to_string(result) + " channel=" +
+            std::to_string(bool(client.channel)) + " handle=" + std::to_string(client.handle > 0));
+        return 0;
+    }
+    if (command == "report") {
+        WriteTo(
+            argument,
+            (QStringList(QDir::currentPath()) + QCoreApplication::arguments()).join('\n').toUtf8());
+        return 0;
+    }
+    if (command == "half") {
+        const char bytes[18] = {static_cast<char>(1000 & 0xFF), static_cast<char>(1000 >> 8)};
+        WriteRaw(bytes, sizeof bytes);
+        _exit(0);
+    }
+    if (command == "huge-header") {
+        WriteRaw("\0\0\0\0\0\1\0\0", 8);  // 2^40
+        std::this_thread::sleep_for(std::chrono::seconds(5));
+        return 0;
+    }
+    if (command == "focus" || command == "focus-x11") {
+        return command == "focus" ? Focus(std::string(argument) == "twice") : FocusX11(argument);
+    }
+    if (command == "await-master-end") {
+        return AwaitMasterEnd();
+    }
+    if (command == "master-then-exit" || command == "master-tell-id") {
+        return AsMaster(command, argument);
+    }
+    Say("unknown command");
+    return 2;
 }
 
 }  // namespace
@@ -264,7 +211,6 @@ int main(int argc, char** argv)
     FLAGS_logtostderr = true;
     google::InitGoogleLogging(argv[0]);
     const std::string command = argc > 1 ? argv[1] : "";
-    const char* argument = argc > 2 ? argv[2] : "";
     // Only the window needs a GUI application; the rest starts much faster without one.
     std::unique_ptr<QCoreApplication> application;
     if (command == "focus-x11") {
@@ -273,34 +219,9 @@ int main(int argc, char** argv)
         application = std::make_unique<QCoreApplication>(argc, argv);
     }
     try {
-        if (command == "echo")
-            return Echo();
-        if (command == "tell-id")
-            return TellId();
-        if (command == "setup")
-            return Setup();
-        if (command == "report")
-            return Report(argument);
-        if (command == "half")
-            return Half();
-        if (command == "huge-header")
-            return HugeHeader();
-        if (command == "focus")
-            return Focus(std::strcmp(argument, "twice") == 0);
-        if (command == "focus-x11")
-            return FocusX11(argument);
-        if (command == "await-master-end")
-            return AwaitMasterEnd();
-        if (command == "master-then-exit")
-            return MasterThenExit(argument);
-        if (command == "master-tell-id")
-            return MasterTellId();
-        if (command == "master-hold")
-            return MasterHold();
+        return Run(command, argc > 2 ? argv[2] : "");
     } catch (const Tavrin::Core::IOException& error) {
         Say(std::string("error=") + error.what());
         return 3;
     }
-    Say("unknown command");
-    return 2;
 }
