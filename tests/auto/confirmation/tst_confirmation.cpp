@@ -128,18 +128,18 @@ TEST(ConfirmationAlertBox, RemembersOnlyTheAnswersItMayAndReturnsThemWithoutShow
 TEST(ConfirmationAlertBox, NoAnswerIsRememberedWhenTheBoxEndsWithoutOne)
 {
     const auto store = NewStore();
-    for (bool withParent : {false, true}) {
+    for (bool parentDeleted : {false, true}) {
         auto* parent = new QWidget;
         auto* box = new ConfirmationAlertBox(store, Tavrin::Util::AlertBox::Question, "", "Leave?",
-                                             QMessageBox::Yes, parent);
+                                             QMessageBox::Yes | QMessageBox::No, parent);
         box->SetConfirmationId("leave");
         box->SetDontConfirm(true);
         QTimer::singleShot(0, [=] {
-            withParent ? delete parent : box->done(QDialog::Rejected);  // the parent takes the box
+            parentDeleted ? delete parent : box->done(QDialog::Rejected);  // takes the box along
         });
-        EXPECT_EQ(box->Exec(), QMessageBox::NoButton) << withParent;
-        EXPECT_EQ(Stored(store, "leave"), "-|-") << withParent;
-        if (!withParent) {
+        EXPECT_EQ(box->Exec(), QMessageBox::NoButton) << parentDeleted;
+        EXPECT_EQ(Stored(store, "leave"), "-|-") << parentDeleted;
+        if (!parentDeleted) {
             delete parent;
         }
     }
