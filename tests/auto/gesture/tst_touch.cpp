@@ -228,10 +228,10 @@ TEST_F(TouchTest, TouchesNoConsumerWantsStayOrdinaryEvents)
     Recorder plain, served;
     (new Gesture::Emitter(&served))->setVerticalPanEnabled(true);
     ShowAndWait(&plain);
-    ShowAndWait(&served);
     QTest::touchEvent(&plain, Screen()).press(0, QPoint(50, 50), kTarget);
     QTest::touchEvent(&plain, Screen()).move(0, QPoint(80, 90), kTarget);
     QTest::touchEvent(&plain, Screen()).release(0, QPoint(80, 90), kTarget);
+    ShowAndWait(&served);
     QTest::touchEvent(&served, Screen()).press(0, QPoint(50, 50), kTarget);
     QTest::touchEvent(&served, Screen()).release(0, QPoint(52, 50), kTarget);
     EXPECT_EQ(plain.seen,
