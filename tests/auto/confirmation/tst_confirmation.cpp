@@ -15,8 +15,8 @@
 
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <memory>
+#include <utility>
 
 using Tavrin::App::ConfirmationAlertBox;
 using Tavrin::App::SettingsManager;
@@ -38,11 +38,7 @@ std::shared_ptr<SettingsManager> NewStore(const QString& iniText = {})
     return std::make_shared<SettingsManager>(path, QSettings::IniFormat);
 }
 
-struct Outcome
-{
-    bool shown;
-    Button answer;
-};
+using Outcome = std::pair<bool, Button>;  // shown, answer
 
 // Exec on a new box for the id, with the check box as given and `press` pressed if it shows.
 Outcome Ask(const std::shared_ptr<SettingsManager>& store, const QString& id, Button press,
@@ -117,17 +113,14 @@ TEST(ConfirmationAlertBox, RemembersOnlyTheAnswersItMayAndReturnsThemWithoutShow
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const auto store = NewStore();
-        const Outcome first = Ask(store, "delete", c.press, c.tick, c.setUp);
-        EXPECT_TRUE(first.shown);
-        EXPECT_EQ(first.answer, c.press);  // a forced answer is stored, not returned
+        // A forced answer is stored, not returned.
+        EXPECT_EQ(Ask(store, "delete", c.press, c.tick, c.setUp), Outcome(true, c.press));
         EXPECT_EQ(Stored(store, "delete"), c.stored);
-
-        const Outcome next = Ask(store, "delete", QMessageBox::Yes);
         const bool remembered = c.stored != "-|-";
-        EXPECT_EQ(next.shown, !remembered);
-        EXPECT_EQ(next.answer,
-                  remembered ? Button(c.stored.section('|', 1).toInt()) : QMessageBox::Yes);
-        EXPECT_EQ(Ask(store, "other", QMessageBox::No).answer, QMessageBox::No);
+        EXPECT_EQ(Ask(store, "delete", QMessageBox::Yes),
+                  Outcome(!remembered, remembered ? Button(c.stored.section('|', 1).toInt())
+                                                  : QMessageBox::Yes));
+        EXPECT_EQ(Ask(store, "other", QMessageBox::No).second, QMessageBox::No);
     }
 }
 
@@ -135,22 +128,21 @@ TEST(ConfirmationAlertBox, RemembersOnlyTheAnswersItMayAndReturnsThemWithoutShow
 TEST(ConfirmationAlertBox, NoAnswerIsRememberedWhenTheBoxEndsWithoutOne)
 {
     const auto store = NewStore();
-    ConfirmationAlertBox closed(store, Tavrin::Util::AlertBox::Question, "", "Leave?",
-                                QMessageBox::Yes | QMessageBox::No);
-    closed.SetConfirmationId("close");
-    closed.SetDontConfirm(true);
-    QTimer::singleShot(0, &closed, [&closed] { closed.done(QDialog::Rejected); });
-    EXPECT_EQ(closed.Exec(), QMessageBox::NoButton);
-    EXPECT_EQ(Stored(store, "close"), "-|-");
-
-    auto* parent = new QWidget;
-    auto* orphan = new ConfirmationAlertBox(store, Tavrin::Util::AlertBox::Question, "", "Leave?",
-                                            QMessageBox::Yes, parent);
-    orphan->SetConfirmationId("orphan");
-    orphan->SetDontConfirm(true);
-    QTimer::singleShot(0, [parent] { delete parent; });  // takes the running box with it
-    EXPECT_EQ(orphan->Exec(), QMessageBox::NoButton);
-    EXPECT_EQ(Stored(store, "orphan"), "-|-");
+    for (bool parentDeleted : {false, true}) {
+        auto* parent = new QWidget;
+        auto* box = new ConfirmationAlertBox(store, Tavrin::Util::AlertBox::Question, "", "Leave?",
+                                             QMessageBox::Yes | QMessageBox::No, parent);
+        box->SetConfirmationId("leave");
+        box->SetDontConfirm(true);
+        QTimer::singleShot(0, [=] {
+            parentDeleted ? delete parent : box->done(QDialog::Rejected);  // takes the box along
+        });
+        EXPECT_EQ(box->Exec(), QMessageBox::NoButton) << parentDeleted;
+        EXPECT_EQ(Stored(store, "leave"), "-|-") << parentDeleted;
+        if (!parentDeleted) {
+            delete parent;
+        }
+    }
 }
 
 // The check box stands left of the buttons in their grid cell, also after QMessageBox has
@@ -203,10 +195,7 @@ TEST(ConfirmationAlertBox, ReadsBrokenStoreValuesTheWayTheStoreConvertsThem)
         {"[confirm]\nq_answer=16384\n", true, QMessageBox::Yes},
     };
     for (const auto& c : cases) {
-        const auto store = NewStore(c.ini);
-        const Outcome outcome = Ask(store, "q", QMessageBox::Yes);
-        EXPECT_EQ(outcome.shown, c.shown) << c.ini;
-        EXPECT_EQ(outcome.answer, c.answer) << c.ini;
+        EXPECT_EQ(Ask(NewStore(c.ini), "q", QMessageBox::Yes), Outcome(c.shown, c.answer)) << c.ini;
     }
 }
 
@@ -222,14 +211,14 @@ TEST(ConfirmationAlertBox, ResetAndResetAllAskAgainButKeepTheAnswers)
     one.SetConfirmationId("delete");
     one.Reset();
     EXPECT_EQ(Stored(store, "delete"), "0|65536");
-    EXPECT_FALSE(Ask(store, "nested/path", QMessageBox::Yes).shown);
+    EXPECT_FALSE(Ask(store, "nested/path", QMessageBox::Yes).first);
 
     store->SetString("confirm_elsewhere/x_dont_confirm", "true");  // not below "confirm/"
     store->SetString("confirm/note", "kept");
     EXPECT_TRUE(ConfirmationAlertBox::ResetAll(store));
     for (const QString& id : ids) {
         EXPECT_EQ(Stored(store, id), "0|65536") << id.toStdString();
-        EXPECT_TRUE(Ask(store, id, QMessageBox::Yes).shown) << id.toStdString();
+        EXPECT_TRUE(Ask(store, id, QMessageBox::Yes).first) << id.toStdString();
     }
     EXPECT_TRUE(store->GetBool("confirm_elsewhere/x_dont_confirm", false));
     EXPECT_EQ(store->GetString("confirm/note", ""), "kept");
@@ -246,15 +235,14 @@ TEST(ConfirmationAlertBox, RemembersAnAnswerAcrossProcessesOnOneStoreFile)
         {{id, "Yes", "1"}, {"shown 16384"}},
         {{id, "No", "0"}, {"remembered 16384"}},
         {{"cancel", "Cancel", "1"}, {"shown 4194304"}},
+        {{"cancel", "No", "0"}, {"shown 65536"}},
     };
     for (const auto& run : runs) {
         EXPECT_EQ(RunPeer(QStringList{"ask", store} + run[0]), run[1])
             << run[0].join(' ').toStdString();
     }
-    QSettings file(store, QSettings::IniFormat);
-    EXPECT_EQ(file.value("confirm/" + id + "_answer").toInt(), QMessageBox::Yes);
-    EXPECT_TRUE(file.value("confirm/" + id + "_dont_confirm").toBool());
-    EXPECT_FALSE(file.contains("confirm/cancel_dont_confirm"));
+    EXPECT_EQ(QSettings(store, QSettings::IniFormat).value("confirm/" + id + "_answer").toInt(),
+              QMessageBox::Yes);
 }
 
 // The custom colours of the colour dialog across processes: saved by one, loaded by the next;
@@ -277,7 +265,6 @@ TEST(ColorDialogHelper, CustomColoursSurviveTheProcessAndBrokenEntriesStayLocal)
     QSettings saved(store, QSettings::IniFormat);
     EXPECT_EQ(saved.value(key + "ColorsCount").toInt(), 16);
     EXPECT_EQ(saved.value(key + "Color0").toString(), "#102030");
-    EXPECT_EQ(saved.value(key + "Color15").toString(), row[15]);
 
     const struct
     {
@@ -291,16 +278,16 @@ TEST(ColorDialogHelper, CustomColoursSurviveTheProcessAndBrokenEntriesStayLocal)
         {"ColorsCount=lots\nColor0=#123456\n", "#ffffff #ffffff #ffffff #ffffff"},
         {"ColorsCount=-4\nColor0=#123456\n", "#ffffff #ffffff #ffffff #ffffff"},
     };
-    QStringList stores;
+    QStringList stores, expected;
     for (const auto& c : cases) {
         stores << Tavrin::Test::NewTempDir("colours") + "/store.ini";
         Tavrin::Test::WriteFile(
             stores.last(), QByteArray("[Tavrin%3A%3AApp%3A%3AColorDialogHelper]\n") + c.entries);
+        expected << c.loaded;
     }
-    const QStringList loaded = RunPeer(QStringList{"colours"} + stores);
-    ASSERT_EQ(loaded.size(), int(std::size(cases)));
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_EQ(loaded[i].section(' ', 0, 3), cases[i].loaded) << cases[i].entries;
-        EXPECT_EQ(loaded[i].count(' '), 15) << cases[i].entries;
+    QStringList loaded = RunPeer(QStringList{"colours"} + stores);
+    for (QString& line : loaded) {
+        line = line.section(' ', 0, 3);
     }
+    EXPECT_EQ(loaded, expected);
 }

@@ -5,20 +5,6 @@
 
 #include <Tavrin/App/Application/Application.h>
 
-#include <QTest>
-
-namespace Tavrin {
-namespace Test {
-
-void ShowAndWait(QWidget* window)
-{
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-}
-
-}  // namespace Test
-}  // namespace Tavrin
-
 int main(int argc, char** argv)
 {
     Tavrin::Test::EnterSandbox();

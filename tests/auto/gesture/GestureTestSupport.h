@@ -5,6 +5,7 @@
 #include <Tavrin/Win/WinGesture.h>
 
 #include <QObject>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -63,7 +64,11 @@ inline Win::HWND HandleOf(QWidget* widget)
 }
 
 // Shows a top-level widget and waits until it can be touched.
-void ShowAndWait(QWidget* window);
+inline void ShowAndWait(QWidget* window)
+{
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+}
 
 }  // namespace Test
 }  // namespace Tavrin

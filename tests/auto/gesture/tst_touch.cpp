@@ -53,7 +53,6 @@ struct LongList
     LongList()
     {
         QStringList rows;
-        rows.reserve(10000);
         for (int i = 0; i < 10000; ++i) {
             rows << QStringLiteral("Item %1").arg(i);
         }
@@ -67,50 +66,37 @@ struct LongList
     }
     int Value() const { return view.verticalScrollBar()->value(); }
     QWidget* Viewport() { return view.viewport(); }
+    // A drag from y 300 up to y 100 at 2 px/ms, lifted `rest` ms after the last move.
+    void Drag(ulong& time, ulong rest)
+    {
+        Send(QEvent::TouchBegin, Qt::TouchPointPressed, 300, time += 50);
+        for (int y = 280; y >= 100; y -= 20) {
+            Send(QEvent::TouchUpdate, Qt::TouchPointMoved, y, time += 10);
+        }
+        Send(QEvent::TouchEnd, Qt::TouchPointReleased, 100, time += rest);
+    }
+    // One touch point sent with the device's own timestamp, so that the finger's speed does
+    // not depend on how fast the test machine is.
+    void Send(QEvent::Type type, Qt::TouchPointState pointState, int y, ulong timestamp)
+    {
+        QWindow* window = view.windowHandle();
+        const QPoint global = Viewport()->mapToGlobal(QPoint(100, y));
+        QTouchEvent::TouchPoint point(7);
+        point.setState(pointState);
+        point.setScreenPos(global);
+        point.setPos(window->mapFromGlobal(global));
+        QTouchEvent event(type, Screen(), Qt::NoModifier, pointState, {point});
+        event.setWindow(window);
+        event.setTimestamp(timestamp);
+        QCoreApplication::sendEvent(window, &event);
+    }
 
     QStringListModel model;
     QListView view;
     Gesture::Scroller* scroller = nullptr;
 };
 
-class TouchTest : public GestureTest
-{
-};
-
-// The content follows the finger exactly; a finger that rests before lifting does not fling.
-TEST_F(TouchTest, OneFingerDragScrollsTheListByTheFingerDistance)
-{
-    LongList list;
-    ASSERT_TRUE(list.scroller);
-    list.view.verticalScrollBar()->setValue(1000);
-    QTest::touchEvent(list.Viewport(), Screen()).press(0, QPoint(100, 280), kTarget);
-    for (int y = 270; y >= 80; y -= 10) {
-        QTest::touchEvent(list.Viewport(), Screen()).move(0, QPoint(100, y), kTarget);
-    }
-    EXPECT_EQ(list.Value(), 1200);
-    QTest::qWait(150);
-    QTest::touchEvent(list.Viewport(), Screen()).release(0, QPoint(100, 80), kTarget);
-    EXPECT_EQ(list.Value(), 1200);
-    QTest::qWait(50);
-    EXPECT_EQ(list.Value(), 1200);
-}
-
-// One touch point sent to a window with the device's own timestamp, so that the finger's
-// speed does not depend on how fast the test machine is.
-void SendTouch(QWidget* widget, QEvent::Type type, Qt::TouchPointState pointState,
-               const QPoint& local, ulong timestamp)
-{
-    QWindow* window = widget->window()->windowHandle();
-    const QPoint global = widget->mapToGlobal(local);
-    QTouchEvent::TouchPoint point(7);
-    point.setState(pointState);
-    point.setScreenPos(global);
-    point.setPos(window->mapFromGlobal(global));
-    QTouchEvent event(type, Screen(), Qt::NoModifier, pointState, {point});
-    event.setWindow(window);
-    event.setTimestamp(timestamp);
-    QCoreApplication::sendEvent(window, &event);
-}
+using TouchTest = GestureTest;
 
 // A fling: the list coasts on with inertia steps, slows down and stops; the last step ends
 // the gesture.
@@ -121,15 +107,10 @@ TEST_F(TouchTest, FlingContinuesWithInertiaAndStops)
     QObject::connect(list.scroller, &Gesture::Emitter::pan, list.scroller,
                      [&](const Gesture::Pan& pan) { steps.push_back(pan); });
     ulong time = 1000;
-    SendTouch(list.Viewport(), QEvent::TouchBegin, Qt::TouchPointPressed, {100, 300}, time);
-    for (int y = 280; y >= 100; y -= 20) {
-        SendTouch(list.Viewport(), QEvent::TouchUpdate, Qt::TouchPointMoved, {100, y}, time += 10);
-    }
-    SendTouch(list.Viewport(), QEvent::TouchEnd, Qt::TouchPointReleased, {100, 100}, time += 5);
-    const int atRelease = list.Value();
-    EXPECT_EQ(atRelease, 200);
+    list.Drag(time, 5);
+    EXPECT_EQ(list.Value(), 200);  // the content follows the finger exactly
     WaitUntilSettled([&] { return list.Value(); });
-    EXPECT_GT(list.Value(), atRelease + 50);
+    EXPECT_GT(list.Value(), 250);
     ASSERT_FALSE(steps.empty());
     EXPECT_TRUE(steps.front().begin);
     EXPECT_TRUE(steps.back().end && steps.back().hasInertia);
@@ -141,75 +122,57 @@ TEST_F(TouchTest, FlingContinuesWithInertiaAndStops)
 
     // The same drag with a rest before the lift stops where the finger left it.
     list.view.verticalScrollBar()->setValue(0);
-    SendTouch(list.Viewport(), QEvent::TouchBegin, Qt::TouchPointPressed, {100, 300}, time += 50);
-    for (int y = 280; y >= 100; y -= 20) {
-        SendTouch(list.Viewport(), QEvent::TouchUpdate, Qt::TouchPointMoved, {100, y}, time += 10);
-    }
-    SendTouch(list.Viewport(), QEvent::TouchEnd, Qt::TouchPointReleased, {100, 100}, time += 300);
+    list.Drag(time, 300);
     QTest::qWait(100);
     EXPECT_EQ(list.Value(), 200);
 }
 
-// A widget whose emitter takes two-finger gestures: fingers 100 px apart that spread to
-// 150 px and turn a quarter clockwise.
-struct TwoFingerPad
+// An emitter taking two-finger gestures: fingers 100 px apart spread to 150 px and turn a
+// quarter clockwise; two fingers landing and lifting together tap; a second finger tapping
+// beside a held one is a press-and-tap at the offset of the second finger.
+TEST_F(TouchTest, TwoFingerGesturesOnAnEmitter)
 {
-    TwoFingerPad()
-    {
-        pad.resize(400, 400);
-        emitter = new Gesture::Emitter(&pad);
-        emitter->setZoomEnabled(true);
-        emitter->setRotateEnabled(true);
-        emitter->setTapEnabled(true);
-        emitter->setPressAndTapEnabled(true);
-        ShowAndWait(&pad);
-    }
     QWidget pad;
-    Gesture::Emitter* emitter = nullptr;
-};
-
-TEST_F(TouchTest, TwoFingersZoomAndRotateAnEmitter)
-{
-    TwoFingerPad pad;
-    QSignalSpy zooms(pad.emitter, &Gesture::Emitter::zoom);
-    QSignalSpy rotates(pad.emitter, &Gesture::Emitter::rotate);
-    QTest::touchEvent(&pad.pad, Screen())
+    pad.resize(400, 400);
+    auto* emitter = new Gesture::Emitter(&pad);
+    emitter->setZoomEnabled(true);
+    emitter->setRotateEnabled(true);
+    emitter->setTapEnabled(true);
+    emitter->setPressAndTapEnabled(true);
+    ShowAndWait(&pad);
+    QSignalSpy zooms(emitter, &Gesture::Emitter::zoom);
+    QSignalSpy rotates(emitter, &Gesture::Emitter::rotate);
+    QSignalSpy taps(emitter, &Gesture::Emitter::tap);
+    QSignalSpy pressAndTaps(emitter, &Gesture::Emitter::pressAndTap);
+    QTest::touchEvent(&pad, Screen())
         .press(0, QPoint(100, 100), kTarget)
         .press(1, QPoint(200, 100), kTarget);
-    QTest::touchEvent(&pad.pad, Screen()).stationary(0).move(1, QPoint(250, 100), kTarget);
+    QTest::touchEvent(&pad, Screen()).stationary(0).move(1, QPoint(250, 100), kTarget);
     ASSERT_GE(zooms.size(), 2);
-    const auto zoomBegin = zooms.first()[0].value<Gesture::Zoom>();
-    EXPECT_TRUE(zoomBegin.begin);
-    EXPECT_EQ(zoomBegin.startDistance, 100.0);
+    EXPECT_TRUE(zooms.first()[0].value<Gesture::Zoom>().begin);
     const auto zoom = zooms.last()[0].value<Gesture::Zoom>();
     EXPECT_EQ(zoom.startDistance, 100.0);
     EXPECT_EQ(zoom.distance, 150.0);
     EXPECT_EQ(zoom.pos, QPoint(175, 100));
     EXPECT_EQ(rotates.size(), 0);
 
-    QTest::touchEvent(&pad.pad, Screen()).stationary(0).move(1, QPoint(100, 250), kTarget);
+    QTest::touchEvent(&pad, Screen()).stationary(0).move(1, QPoint(100, 250), kTarget);
     ASSERT_GE(rotates.size(), 2);
     const auto rotate = rotates.last()[0].value<Gesture::Rotate>();
     EXPECT_NEAR(rotate.startAngle, 0.0, 2e-4);
     EXPECT_NEAR(rotate.angle, M_PI / 2, 2e-4);
-    QTest::touchEvent(&pad.pad, Screen())
+    QTest::touchEvent(&pad, Screen())
         .release(0, QPoint(100, 100), kTarget)
         .release(1, QPoint(100, 250), kTarget);
     EXPECT_TRUE(zooms.last()[0].value<Gesture::Zoom>().end);
     EXPECT_TRUE(rotates.last()[0].value<Gesture::Rotate>().end);
-}
+    taps.clear();
+    pressAndTaps.clear();
 
-// Two fingers landing and lifting together tap; a second finger tapping beside a held one
-// is a press-and-tap at the offset of the second finger.
-TEST_F(TouchTest, TwoFingerTapAndPressAndTap)
-{
-    TwoFingerPad pad;
-    QSignalSpy taps(pad.emitter, &Gesture::Emitter::tap);
-    QSignalSpy pressAndTaps(pad.emitter, &Gesture::Emitter::pressAndTap);
-    QTest::touchEvent(&pad.pad, Screen())
+    QTest::touchEvent(&pad, Screen())
         .press(0, QPoint(100, 100), kTarget)
         .press(1, QPoint(160, 180), kTarget);
-    QTest::touchEvent(&pad.pad, Screen())
+    QTest::touchEvent(&pad, Screen())
         .release(0, QPoint(100, 100), kTarget)
         .release(1, QPoint(160, 180), kTarget);
     ASSERT_EQ(taps.size(), 2);
@@ -217,11 +180,11 @@ TEST_F(TouchTest, TwoFingerTapAndPressAndTap)
     EXPECT_EQ(taps[0][0].value<Gesture::Tap>().pos, QPoint(130, 140));
     EXPECT_EQ(pressAndTaps.size(), 0);
 
-    QTest::touchEvent(&pad.pad, Screen()).press(0, QPoint(100, 100), kTarget);
+    QTest::touchEvent(&pad, Screen()).press(0, QPoint(100, 100), kTarget);
     QTest::qWait(200);
-    QTest::touchEvent(&pad.pad, Screen()).stationary(0).press(1, QPoint(90, 130), kTarget);
-    QTest::touchEvent(&pad.pad, Screen()).stationary(0).release(1, QPoint(90, 130), kTarget);
-    QTest::touchEvent(&pad.pad, Screen()).release(0, QPoint(100, 100), kTarget);
+    QTest::touchEvent(&pad, Screen()).stationary(0).press(1, QPoint(90, 130), kTarget);
+    QTest::touchEvent(&pad, Screen()).stationary(0).release(1, QPoint(90, 130), kTarget);
+    QTest::touchEvent(&pad, Screen()).release(0, QPoint(100, 100), kTarget);
     ASSERT_EQ(pressAndTaps.size(), 2);
     const auto pressAndTap = pressAndTaps[0][0].value<Gesture::PressAndTap>();
     EXPECT_EQ(pressAndTap.pos, QPoint(100, 100));
@@ -233,8 +196,11 @@ TEST_F(TouchTest, TwoFingerTapAndPressAndTap)
 class Recorder : public QWidget
 {
 public:
-    Recorder() { setAttribute(Qt::WA_AcceptTouchEvents, acceptsTouch); }
-    bool acceptsTouch = true;
+    Recorder()
+    {
+        setAttribute(Qt::WA_AcceptTouchEvents);
+        resize(200, 200);
+    }
     QList<QEvent::Type> seen;
 
 protected:
@@ -259,22 +225,17 @@ protected:
 // gestures, a tap that becomes none still reaches the widget as a click.
 TEST_F(TouchTest, TouchesNoConsumerWantsStayOrdinaryEvents)
 {
-    Recorder plain;
-    plain.resize(200, 200);
+    Recorder plain, served;
+    (new Gesture::Emitter(&served))->setVerticalPanEnabled(true);
     ShowAndWait(&plain);
     QTest::touchEvent(&plain, Screen()).press(0, QPoint(50, 50), kTarget);
     QTest::touchEvent(&plain, Screen()).move(0, QPoint(80, 90), kTarget);
     QTest::touchEvent(&plain, Screen()).release(0, QPoint(80, 90), kTarget);
-    EXPECT_EQ(plain.seen,
-              (QList<QEvent::Type>{QEvent::TouchBegin, QEvent::TouchUpdate, QEvent::TouchEnd}));
-
-    Recorder served;
-    served.resize(200, 200);
-    auto* emitter = new Gesture::Emitter(&served);
-    emitter->setVerticalPanEnabled(true);
     ShowAndWait(&served);
     QTest::touchEvent(&served, Screen()).press(0, QPoint(50, 50), kTarget);
     QTest::touchEvent(&served, Screen()).release(0, QPoint(52, 50), kTarget);
+    EXPECT_EQ(plain.seen,
+              (QList<QEvent::Type>{QEvent::TouchBegin, QEvent::TouchUpdate, QEvent::TouchEnd}));
     EXPECT_EQ(served.seen,
               (QList<QEvent::Type>{QEvent::MouseButtonPress, QEvent::MouseButtonRelease}));
 }
@@ -285,22 +246,13 @@ TEST_F(TouchTest, BrokenSequencesLeaveNothingBehind)
 {
     auto list = std::make_unique<LongList>();
     QWidget* viewport = list->Viewport();
-    {
+    for (int step = 0; step < 3; ++step) {  // ten down, ten moved, nine up
         auto all = QTest::touchEvent(viewport, Screen());
-        for (int finger = 0; finger < 10; ++finger) {
-            all.press(finger, QPoint(10 + 20 * finger, 100), kTarget);
-        }
-    }
-    {
-        auto all = QTest::touchEvent(viewport, Screen());
-        for (int finger = 0; finger < 10; ++finger) {
-            all.move(finger, QPoint(10 + 20 * finger, 10), kTarget);
-        }
-    }
-    {
-        auto all = QTest::touchEvent(viewport, Screen());
-        for (int finger = 1; finger < 10; ++finger) {
-            all.release(finger, QPoint(10 + 20 * finger, 10), kTarget);
+        for (int finger = step / 2; finger < 10; ++finger) {
+            const QPoint at(10 + 20 * finger, step ? 10 : 100);
+            step == 0   ? all.press(finger, at, kTarget)
+            : step == 1 ? all.move(finger, at, kTarget)
+                        : all.release(finger, at, kTarget);
         }
     }
     EXPECT_EQ(list->Value(), 0);
@@ -309,7 +261,6 @@ TEST_F(TouchTest, BrokenSequencesLeaveNothingBehind)
     QTest::touchEvent(viewport, Screen())
         .press(3, QPoint(100, 200), kTarget);  // never released here
     Recorder other;
-    other.resize(100, 100);
     ShowAndWait(&other);
     QTest::touchEvent(&other, Screen()).stationary(3).press(4, QPoint(20, 20), kTarget);
     QTest::touchEvent(&other, Screen()).stationary(3).release(4, QPoint(20, 20), kTarget);

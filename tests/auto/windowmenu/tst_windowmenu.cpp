@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 
 using Tavrin::App::MacMenuActionHandler;
 
@@ -58,8 +57,7 @@ const QStringList kWindowActions{"actionMinimize", "actionZoom", "actionBring_al
 // What the handler wires on a full menu bar, on partial ones and on an empty one.
 TEST(MacMenuActionHandler, AssignsTheShortcutsOfTheActionsItFindsAndSkipsTheRest)
 {
-    const QKeySequence none;
-    const QKeySequence hide(0x4000048), hideOthers(0xC000048);
+    const QKeySequence none, hide(0x4000048), hideOthers(0xC000048);
     // The platform's own keys, if any (the offscreen platform follows Windows, which has none).
     const QKeySequence quit = QKeySequence::keyBindings(QKeySequence::Quit).value(0);
     const QKeySequence preferences = QKeySequence::keyBindings(QKeySequence::Preferences).value(0);
@@ -86,9 +84,7 @@ TEST(MacMenuActionHandler, AssignsTheShortcutsOfTheActionsItFindsAndSkipsTheRest
 
     // Menus named otherwise, or none at all: nothing is wired, nothing breaks.
     Host bare({}, {});
-    QMenu* file = bare.window.menuBar()->addMenu("File");
-    file->addAction("action_Hide")->setObjectName("action_Hide");
-    file->addAction("actionMinimize")->setObjectName("actionMinimize");
+    bare.AddMenu("File", {"action_Hide", "actionMinimize"});
     new MacMenuActionHandler(bare.window.menuBar(), {});
     EXPECT_EQ(bare.Action("action_Hide")->shortcut(), none);
     bare.Action("actionMinimize")->trigger();
@@ -107,11 +103,9 @@ TEST(MacMenuActionHandler, ShortcutsAndWindowActionsActOnAllowedWindowsOnly)
         QMainWindow* const main = &host.window;
         QWidget tool;
         tool.show();
-        std::function<bool(QWidget*)> canManipulate;
-        if (predicate[0] != 'e') {
-            canManipulate = [&](QWidget* window) { return allowed || window != main; };
-        }
-        new MacMenuActionHandler(host.window.menuBar(), canManipulate);
+        const auto check = [&](QWidget* window) { return allowed || window != main; };
+        new MacMenuActionHandler(host.window.menuBar(),
+                                 predicate[0] == 'e' ? std::function<bool(QWidget*)>() : check);
 
         // Ctrl+H minimises the application's windows; Ctrl+Alt+H leaves them alone.
         QTest::keyClick(main, Qt::Key_H, Qt::ControlModifier | Qt::AltModifier);
@@ -126,7 +120,7 @@ TEST(MacMenuActionHandler, ShortcutsAndWindowActionsActOnAllowedWindowsOnly)
         QApplication::setActiveWindow(main);
         host.Action("actionZoom")->trigger();
         EXPECT_EQ(main->isMaximized(), allowed);
-        QApplication::setActiveWindow(nullptr);
+        QApplication::setActiveWindow(nullptr);  // no target: nothing changes
         host.Action("actionZoom")->trigger();
         host.Action("actionMinimize")->trigger();
         EXPECT_EQ(main->isMaximized(), allowed);
