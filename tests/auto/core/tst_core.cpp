@@ -343,19 +343,24 @@ namespace {
 
 using Messages = std::vector<std::pair<std::string, std::string>>;
 
-// A compiled catalogue laid out the way msgfmt writes one, in either byte order.
-std::string MoFile(const Messages& messages, bool bigEndian = false, std::uint32_t revision = 0)
+// A compiled catalogue laid out the way msgfmt writes one, in either byte order. With
+// `shared` set, every original and translation points at one string of that many bytes.
+std::string MoFile(const Messages& messages, bool bigEndian = false, std::uint32_t revision = 0,
+                   std::size_t count = 0, std::size_t shared = 0)
 {
-    std::string out;
+    std::string out, strings = std::string(shared, 'x');
     const auto word = [&out, bigEndian](std::size_t value) {
         for (int byte = 0; byte < 4; ++byte)
             out += static_cast<char>(value >> (bigEndian ? 24 - 8 * byte : 8 * byte));
     };
-    const std::size_t count = messages.size(), originals = 28, translations = 28 + 8 * count;
-    for (std::size_t value : {std::size_t{0x950412de}, std::size_t{revision}, count, originals,
-                              translations, std::size_t{0}, std::size_t{0}})
+    count = shared ? count : messages.size();
+    for (std::size_t value : {std::size_t{0x950412de}, std::size_t{revision}, count,
+                              std::size_t{28}, 28 + 8 * count, std::size_t{0}, std::size_t{0}})
         word(value);
-    std::string strings;
+    for (std::size_t entry = 0; shared && entry < 2 * count; ++entry) {
+        word(shared);
+        word(28 + 16 * count);
+    }
     for (const bool original : {true, false})
         for (const auto& message : messages) {
             const std::string& text = original ? message.first : message.second;
@@ -364,24 +369,6 @@ std::string MoFile(const Messages& messages, bool bigEndian = false, std::uint32
             strings += text + '\0';
         }
     return out + strings;
-}
-
-// `count` messages whose originals and translations all point at one string of `size` bytes.
-std::string AmplifyingMoFile(std::size_t count, std::size_t size)
-{
-    std::string out;
-    const auto word = [&out](std::size_t value) {
-        for (int byte = 0; byte < 4; ++byte)
-            out += static_cast<char>(value >> 8 * byte);
-    };
-    for (std::size_t value : {std::size_t{0x950412de}, std::size_t{0}, count, std::size_t{28},
-                              28 + 8 * count, std::size_t{0}, std::size_t{0}})
-        word(value);
-    for (std::size_t entry = 0; entry < 2 * count; ++entry) {
-        word(size);
-        word(28 + 16 * count);
-    }
-    return out + std::string(size, 'x');
 }
 
 struct Catalogues
@@ -416,11 +403,10 @@ TEST(LocalizationManager, ReadsCataloguesOfEitherByteOrderCharsetAndLanguageFall
         Catalogues catalogues;
         catalogues.Put("de_DE", MoFile(messages, bigEndian));
         catalogues.manager.SetLanguage("de_DE");
-        EXPECT_EQ(std::tuple(catalogues.manager.Translate("", "Hello"),
-                             catalogues.manager.Translate("core", "file"),
-                             catalogues.manager.Translate("core", "files"),
-                             catalogues.manager.Translate("core", "menu\x04Hello"),
-                             catalogues.manager.Translate("other", "Hello")),
+        LocalizationManager& m = catalogues.manager;
+        EXPECT_EQ(std::tuple(m.Translate("", "Hello"), m.Translate("core", "file"),
+                             m.Translate("core", "files"), m.Translate("core", "menu\x04Hello"),
+                             m.Translate("other", "Hello")),
                   std::tuple("Привет", "Datei", "files", "menu\x04Hello", "Hello"))
             << bigEndian;
     }
@@ -459,7 +445,7 @@ TEST(LocalizationManager, BrokenCataloguesAreRejectedWithOneWarningAndNeverReadO
         {MoFile({{"", "Content-Type: text/plain; charset=x-nonsense\n"}, {"Hello", "Hallo"}}),
          "the catalogue's charset x-nonsense is not known"},
         // 8192 looks at one 64 KiB string would be 512 MiB to copy from a 192 KiB file.
-        {AmplifyingMoFile(4096, 1 << 16),
+        {MoFile({}, false, 0, 4096, 1 << 16),
          "the catalogue's strings take more bytes than the file holds"},
     };
     for (const auto& [bytes, error] : cases) {
@@ -468,10 +454,9 @@ TEST(LocalizationManager, BrokenCataloguesAreRejectedWithOneWarningAndNeverReadO
         Tavrin::Test::LogCapture log(google::GLOG_WARNING);
         catalogues.manager.SetLanguage("de_DE");
         EXPECT_EQ(catalogues.manager.Translate("", "Hello"), "Hello");
-        EXPECT_EQ(log.Count("WARNING: The message catalogue of domain [core] for language [de_DE] "
-                            "in [" +
-                            catalogues.root.toStdString() +
-                            "/de_DE/LC_MESSAGES/core.mo] could not be read: " + error),
+        EXPECT_EQ(log.Count("WARNING: The message catalogue of domain [core] for language [de_DE] in [" +
+                            catalogues.root.toStdString() + "/de_DE/LC_MESSAGES/core.mo] could "
+                            "not be read: " + error),
                   1)
             << error;
     }

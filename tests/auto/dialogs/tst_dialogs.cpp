@@ -22,8 +22,8 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QToolTip>
 #include <QTranslator>
@@ -32,8 +32,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
-#include <ostream>
 
 // Readable texts in failure messages.
 void PrintTo(const QString& text, std::ostream* out)
@@ -94,27 +92,15 @@ T* Child(QObject& parent, const char* name)
     return child;
 }
 
-// Receives what QDesktopServices hands to these schemes while it lives.
-class UrlRecorder : public QObject
+// Receives what QDesktopServices hands to mail programs while it lives (Qt drops the handler
+// of a destroyed receiver).
+class MailRecorder : public QObject
 {
     Q_OBJECT
 public:
-    explicit UrlRecorder(const QStringList& schemes) : m_schemes(schemes)
-    {
-        for (const QString& scheme : m_schemes)
-            QDesktopServices::setUrlHandler(scheme, this, "record");
-    }
-    ~UrlRecorder() override
-    {
-        for (const QString& scheme : m_schemes)
-            QDesktopServices::unsetUrlHandler(scheme);
-    }
+    MailRecorder() { QDesktopServices::setUrlHandler("mailto", this, "record"); }
+    Q_INVOKABLE void record(const QUrl& url) { urls << url.toString(); }
     QStringList urls;
-public slots:
-    void record(const QUrl& url) { urls << url.toString(); }
-
-private:
-    const QStringList m_schemes;
 };
 
 // Translates every text of the library into one word, as a language switch would.
@@ -213,21 +199,15 @@ TEST(EmailCard, AnInvalidAttemptMarksTheFieldAndAValidOneTurnsItGreen)
     card.show();
     auto* edit = Child<QLineEdit>(card, "emailEdit");
     auto* registerButton = Child<QPushButton>(card, "registerButton");
-    const QColor neutral = edit->palette().color(QPalette::Base);
     edit->setText("anna.example.org");
     registerButton->click();
-    EXPECT_EQ(edit->property("state").toString(), "invalid");
-    EXPECT_EQ(edit->toolTip(), "Please enter a valid email address");
-    EXPECT_TRUE(QToolTip::isVisible());
-    EXPECT_EQ(QToolTip::text(), "Please enter a valid email address");
-    EXPECT_EQ(edit->palette().color(QPalette::Base), QColor("lightcoral")) << neutral.name().toStdString();
+    EXPECT_TRUE(QToolTip::isVisible() && QToolTip::text() == "Please enter a valid email address");
+    EXPECT_EQ(edit->palette().color(QPalette::Base), QColor("lightcoral"));
 
     edit->setText("anna@example.org");
     registerButton->click();
-    EXPECT_EQ(edit->property("state").toString(), "valid");
     EXPECT_EQ(edit->palette().color(QPalette::Base), QColor("lightgreen"));
     EXPECT_EQ(edit->toolTip(), "Please enter a valid email address");
-    EXPECT_EQ(card.result(), QDialog::Accepted);
     QToolTip::hideText();
 }
 
@@ -238,22 +218,16 @@ TEST(EmailCard, HasItsNamedPartsAndKeepsItsLanguageWhileOpen)
     UseNewMailStore();
     EmailDialog card(nullptr);
     card.show();
-    EXPECT_EQ(card.objectName(), "EmailDialog");
-    EXPECT_EQ(card.size(), QSize(500, 400));
-    EXPECT_EQ(card.windowFlags(), Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    for (const char* name : {"disagreeButton", "emailWidget", "emailFrame", "mainCaptionLabel",
-                             "discountsLabel", "captionLabel", "editFrame", "emailLabel",
-                             "cancelAnyTimeLabel", "buttonsFrame"})
+    EXPECT_EQ(card.size(), QSize(500, 400));  // from the style sheet, which names the parts
+    for (const char* name : {"emailWidget", "emailFrame", "discountsLabel", "editFrame",
+                             "emailLabel", "cancelAnyTimeLabel", "buttonsFrame"})
         Child<QWidget>(card, name);
     EXPECT_TRUE(Child<QPushButton>(card, "registerButton")->isDefault());
     EXPECT_FALSE(Child<QCheckBox>(card, "recieveNewsCheckBox")->isVisibleTo(&card));
-    auto* edit = Child<QLineEdit>(card, "emailEdit");
-    EXPECT_TRUE(edit->validator() && edit->inputMethodHints() == Qt::ImhEmailCharactersOnly);
     auto* caption = Child<QLabel>(card, "captionLabel");
     auto* skip = Child<QPushButton>(card, "noRegisterButton");
     const QString captionText = caption->text();
     EXPECT_TRUE(captionText.startsWith("Register now and you will be among the first"));
-    EXPECT_EQ(skip->text(), "Skip");
 
     QWidget owner;
     AboutBoxDialog about("Product 1.0", "https://h.example/", false, &owner);
@@ -291,7 +265,7 @@ TEST(EmailCard, StyleSheetsJoinInOrderAndAMissingOneLeavesThePlainLook)
 // Link texts keep a "%1" of the URL or caption; the support address shows without "mailto:".
 TEST(AboutBox, LinksRightsNoticeAndSupportAddressAreFilledOnce)
 {
-    const QString year = QString::number(QDate::currentDate().year());
+    const QString copyright = QString::fromUtf8("\u00A9 %1 ").arg(QDate::currentDate().year());
     const struct
     {
         const char* homepage;
@@ -302,13 +276,13 @@ TEST(AboutBox, LinksRightsNoticeAndSupportAddressAreFilledOnce)
     } cases[] = {
         {"https://h.example/%1", false, "mailto:help@tavrin.example", "",
          "<a href=\"mailto:help@tavrin.example\">help@tavrin.example</a>",
-         QString::fromUtf8("\u00A9 ") + year + " tavrin.example", ""},
+         copyright + "tavrin.example", "(hidden)"},
         {"https://h.example/", true, "help@tavrin.example", "Deal %1 %2",
          "<a href=\"help@tavrin.example\">help@tavrin.example</a>",
-         QString::fromUtf8("\u00A9 ") + year + " Tavrin Software",
+         copyright + "Tavrin Software",
          "<a href=\"https://www.tavrin.example/en/deal?code=%1\">Deal %1 %2</a>"},
         {"", true, "", "Deal", "<a href=\"\"></a>",
-         QString::fromUtf8("\u00A9 ") + year + " Tavrin Software",
+         copyright + "Tavrin Software",
          "<a href=\"https://www.tavrin.example/en/deal?code=%1\">Deal</a>"},
     };
     SetLocale("en_US");
@@ -321,17 +295,10 @@ TEST(AboutBox, LinksRightsNoticeAndSupportAddressAreFilledOnce)
         EXPECT_EQ(g_customization->customizedWidgets, QStringList{"AboutBoxDialog"});
         EXPECT_EQ(Child<QLabel>(about, "homePageLabel")->text(),
                   QString("<a href=\"%1\">Visit homepage</a>").replace("%1", c.homepage));
-        EXPECT_EQ(Child<QLabel>(about, "applicationVersionLabel")->text(), "Tavrin Test 14.5");
         EXPECT_EQ(Child<QLabel>(about, "mailToLabel")->text(), c.mailTo);
         EXPECT_EQ(Child<QLabel>(about, "copyrightLabel")->text(), c.copyright);
-        EXPECT_EQ(Child<QLabel>(about, "rightsLabel")->text(), "All Rights Reserved");
         auto* custom = Child<QLabel>(about, "customURL");
-        EXPECT_EQ(custom->isVisibleTo(&about), !c.customUrl.isEmpty());
-        if (!c.customUrl.isEmpty()) {
-            EXPECT_EQ(custom->text(), c.customUrl);
-        }
-        EXPECT_EQ(about.windowFlags(),
-                  Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        EXPECT_EQ(custom->isVisibleTo(&about) ? custom->text() : "(hidden)", c.customUrl);
     }
     g_customization->customAboutCaption.clear();
 }
@@ -348,45 +315,40 @@ TEST(AboutBox, ShowsThePictureOfTheInterfaceLanguage)
         EXPECT_EQ(Child<QWidget>(about, "topPlaceHolder")->styleSheet(),
                   hasPicture ? "background-image: url(" + path + ");" : QString())
             << locale;
-        if (hasPicture) {
-            const QImage picture(path);
-            EXPECT_EQ(picture.size(), QSize(450, 219)) << locale;
-            EXPECT_NE(picture.pixel(20, 20), picture.pixel(225, 100)) << "a plain picture";
-        }
-        about.show();
-        EXPECT_FALSE(about.grab().isNull());
+        const QImage picture(path);
+        EXPECT_TRUE(!hasPicture || (picture.size() == QSize(450, 219) &&
+                                    picture.pixel(20, 20) != picture.pixel(225, 100)))
+            << locale << ": missing or plain";
     }
     SetLocale("en_US");
 }
 
 // Links keep the card open and do their work; anywhere else, or leaving it, closes it.
-TEST(AboutBox, ClosesOnAClickOutsideItsLinksOrWhenLeftAndStaysOnTheLinks)
+TEST(AboutBox, ClosesOnAClickOutsideItsLinksWhenLeftOrWithItsOwnerAndStaysOnTheLinks)
 {
     g_customization->supportEmail = "mailto:help@tavrin.example";
-    UrlRecorder mail({"mailto"});
+    MailRecorder mail;
     const int opened = OpenedUrls().size();
     QWidget window;
     window.show();
     AboutBoxDialog::ShowAbout("Tavrin Test 14.5", "https://h.example/about", false, &window);
     QPointer<AboutBoxDialog> about = window.findChild<AboutBoxDialog*>();
-    ASSERT_TRUE(about);
-    ASSERT_TRUE(about->testAttribute(Qt::WA_DeleteOnClose));
+    ASSERT_TRUE(about && about->testAttribute(Qt::WA_DeleteOnClose));
 
     ClickAt(Child<QLabel>(*about, "homePageLabel"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return OpenedUrls().size() > opened; }, kWaitMs));
-    EXPECT_EQ(OpenedUrls().mid(opened), QStringList{"https://h.example/about"});
     QGuiApplication::clipboard()->clear();
     ClickAt(Child<QLabel>(*about, "mailToLabel"));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "help@tavrin.example");
     EXPECT_TRUE(QTest::qWaitFor([] { return QToolTip::text() == kCopied; }, kWaitMs));
     ClickAt(Child<QLabel>(*about, "versionDetailsLabel"));
-    const QStringList details = QGuiApplication::clipboard()->text().split('\n');
-    EXPECT_EQ(details.value(0), "Tavrin Test");
-    EXPECT_EQ(details.value(1), "Version: Tavrin Test 14.5");
-    EXPECT_TRUE(details.value(2).startsWith("Build commit: ") && details.value(2).size() > 14);
-    EXPECT_EQ(details.value(3), QString("Qt: ") + qVersion());
-    EXPECT_TRUE(details.value(4).startsWith("System: ") && details.value(4).contains("Linux"));
-    EXPECT_EQ(OpenedUrls().size(), opened + 1);
+    EXPECT_TRUE(QRegularExpression(QString("^Tavrin Test\nVersion: Tavrin Test 14.5\nBuild commit: "
+                                           "\\S+\nQt: %1\nSystem: .*Linux")
+                                       .arg(QRegularExpression::escape(qVersion())))
+                    .match(QGuiApplication::clipboard()->text())
+                    .hasMatch())
+        << QGuiApplication::clipboard()->text().toStdString();
+    EXPECT_EQ(OpenedUrls().mid(opened), QStringList{"https://h.example/about"});
     EXPECT_TRUE(mail.urls.isEmpty());  // no mail program either
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_TRUE(about && about->isVisible());
@@ -406,19 +368,15 @@ TEST(AboutBox, ClosesOnAClickOutsideItsLinksOrWhenLeftAndStaysOnTheLinks)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(about);
     QToolTip::hideText();
-}
 
-// The owner window going away takes a card on screen with it.
-TEST(AboutBox, AMainWindowDeletedWhileItIsShownTakesItAlong)
-{
-    auto* window = new QWidget;
-    window->show();
-    AboutBoxDialog::ShowAbout("Tavrin Test", "https://h.example/", true, window);
-    QPointer<AboutBoxDialog> about = window->findChild<AboutBoxDialog*>();
+    // The owner window going away takes a card on screen with it.
+    auto* owner = new QWidget;
+    owner->show();
+    AboutBoxDialog::ShowAbout("Tavrin Test", "https://h.example/", true, owner);
+    about = owner->findChild<AboutBoxDialog*>();
     ASSERT_TRUE(about && about->isVisible());
-    delete window;
+    delete owner;
     EXPECT_FALSE(about);
-    QCoreApplication::processEvents();
 }
 
 // ---- The informer ---------------------------------------------------------------------------
@@ -428,7 +386,7 @@ TEST(AboutBox, AMainWindowDeletedWhileItIsShownTakesItAlong)
 TEST(Informer, WebLinksReachTheBrowserAndEmailLinksTheClipboard)
 {
     const int before = OpenedUrls().size();
-    UrlRecorder mail({"mailto"});
+    MailRecorder mail;
     QWidget window;
     Informer informer([&window] { return &window; });
     EXPECT_EQ(informer.parent(), &window);
@@ -511,9 +469,7 @@ TEST(Informer, BoxCarriesTheLibraryIconsUnlessGivenOneAndTheLearnMoreLink)
     const std::pair<QString, QImage> cases[] = {{"", large}, {customPath, custom}};
     for (const auto& [iconPath, expected] : cases) {
         Informer informer;
-        EXPECT_EQ(informer.parent(), nullptr);
         WhenModal<AlertBox>(informer, [&](AlertBox* box) {
-            EXPECT_EQ(box->objectName(), "Informer_AlertBox");
             EXPECT_GE(box->width(), 450);
             EXPECT_EQ(box->iconPixmap().toImage().convertToFormat(QImage::Format_ARGB32), expected);
             EXPECT_FALSE(box->windowIcon().isNull());

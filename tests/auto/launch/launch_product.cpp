@@ -14,24 +14,6 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
-
-// The product's identity at the given "major.minor.build" version.
-std::shared_ptr<Tavrin::Test::Customization> NewCustomization(const QString& version)
-{
-    const QStringList parts = version.split('.');
-    auto customization = std::make_shared<Tavrin::Test::Customization>();
-    customization->organization = "Tavrin Test";
-    customization->version = {parts.value(0).toUInt(), parts.value(1).toUInt(),
-                              parts.value(2).toUInt()};
-    customization->temporaryFolder = customization->productFolder = "LaunchProduct";
-    customization->applicationName = customization->aboutName = "Launch Product";
-    customization->moduleName = "launch";
-    return customization;
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     if (argc < 3) {
@@ -40,7 +22,15 @@ int main(int argc, char** argv)
     try {
         Tavrin::App::Application app(argc, argv, Tavrin::App::Application::AppContext{false});
         const QStringList arguments = QCoreApplication::arguments();
-        app.SetCustomizationManager(NewCustomization(arguments[2]));
+        const QStringList version = arguments[2].split('.');  // major.minor.build
+        auto customization = std::make_shared<Tavrin::Test::Customization>();
+        customization->organization = "Tavrin Test";
+        customization->version = {version.value(0).toUInt(), version.value(1).toUInt(),
+                                  version.value(2).toUInt()};
+        customization->temporaryFolder = customization->productFolder = "LaunchProduct";
+        customization->applicationName = customization->aboutName = "Launch Product";
+        customization->moduleName = "launch";
+        app.SetCustomizationManager(customization);
         app.SetSettingsManager(
             std::make_shared<Tavrin::App::SettingsManager>(arguments[1], QSettings::IniFormat));
         app.Start();

@@ -155,8 +155,7 @@ TEST(Installer, WaitsForAHeldMutexThenOpensTheMessageScriptNextToTheExecutable)
 {
     Product product;
     UrlRecorder desktop;
-    const QString saved = QDir::currentPath();
-    const QString dir = Support::NewTempDir(QStringLiteral("installer"));
+    const QString saved = QDir::currentPath(), dir = Support::NewTempDir("installer");
     ASSERT_TRUE(QDir::setCurrent(dir));
     // The working directory may be anyone's: a script there is never opened.
     Support::WriteFile(dir + "/InstallerMessage.vbs", "MsgBox \"Not the installer's\"");
@@ -164,13 +163,12 @@ TEST(Installer, WaitsForAHeldMutexThenOpensTheMessageScriptNextToTheExecutable)
     const Tavrin::Core::ScopedFunctionCall removeScript([] {}, [&] { QFile::remove(script); });
     const QString scriptUrl = QUrl::fromLocalFile(script).toString();
 
-    // A script of the given mode, given to another user (root only can), or a symlink.
-    const QString good = dir + "/good.vbs";
-    Support::WriteFile(good, "MsgBox \"Setup is running\"");
+    // A script of the given mode, given to another user (root only can), or a symlink to one in
+    // the working directory.
     const auto placeScript = [&](int mode, bool foreign, bool link) {
         QFile::remove(script);
         if (link)
-            return QFile::link(good, script);
+            return QFile::link(dir + "/InstallerMessage.vbs", script);
         return Support::WriteFile(script, "MsgBox \"Setup is running\"") &&
                chmod(QFile::encodeName(script), mode) == 0 &&
                (!foreign || chown(QFile::encodeName(script), 65534, 65534) == 0);

@@ -16,11 +16,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-#include <functional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,28 +71,14 @@ int AsOtherUser(const QString& directory, const QString& script)
     return shell.exitCode();
 }
 
-// Restores an environment variable when the scope ends.
-struct EnvironmentGuard
+// Sets an environment variable (unsets it for a null value) until the scope ends.
+auto SetEnvironment(const char* name, const QString& value)
 {
-    explicit EnvironmentGuard(const char* variable)
-        : name(variable), value(qgetenv(variable)), wasSet(qEnvironmentVariableIsSet(variable))
-    {
-    }
-    ~EnvironmentGuard()
-    {
-        if (wasSet)
-            qputenv(name, value);
-        else
-            qunsetenv(name);
-    }
-    const char* name;
-    QByteArray value;
-    bool wasSet;
-};
-
-QString Uid()
-{
-    return QString::number(geteuid());
+    auto restore = qScopeGuard([name, old = qgetenv(name), set = qEnvironmentVariableIsSet(name)] {
+        set ? qputenv(name, old) : qunsetenv(name);
+    });
+    value.isNull() ? qunsetenv(name) : qputenv(name, QFile::encodeName(value));
+    return restore;
 }
 
 QString ModeOf(const QString& path)
@@ -113,15 +98,14 @@ TEST(TemporaryFiles, AnotherUsersDirectoryIsRefusedAndNothingOfTheUserIsSwept)
     const QString home = NewTempDir("home");
     ASSERT_TRUE(WriteFile(home + "/thesis.txt", "the user's own"));  // swept at 0 days
     chmod(QFile::encodeName(home).constData(), 0755);                // the other user may see it
-    const QString own = "Prod-" + Uid();
+    const QString own = "Prod-" + QString::number(geteuid());
     const QString plants[] = {
         "mkdir " + own + " && ln -s '" + home + "' " + own + "/temp",
         "mkdir -m 777 " + own,
         "mkdir -p -m 777 " + own + "/temp",
         "ln -s '" + home + "' " + own,
     };
-    const EnvironmentGuard tmpdir("TMPDIR");
-    qputenv("TMPDIR", QFile::encodeName(shared.path));
+    const auto tmpdir = SetEnvironment("TMPDIR", shared.path);
     for (const QString& plant : plants) {
         ASSERT_EQ(AsOtherUser(shared.path, plant), 0) << plant.toStdString();
         LogCapture log(google::GLOG_ERROR);
@@ -146,57 +130,39 @@ TEST(TemporaryFiles, AnotherUsersDirectoryIsRefusedAndNothingOfTheUserIsSwept)
 // a real directory of the user that nobody else may write to; the base only needs a sticky bit.
 TEST(TemporaryFiles, EveryComponentFromThePerUserDirectoryDownIsChecked)
 {
-    const QString tmp = NewTempDir("tmp"), own = tmp + "/Vendor-" + Uid();
+    const QString tmp = NewTempDir("tmp"), own = tmp + "/Vendor-" + QString::number(geteuid());
     const QString elsewhere = NewTempDir("elsewhere");
-    const auto mode = [](const QString& path, int mode) { chmod(qPrintable(path), mode); };
-    // A set-up, and whether the directory is used.
-    const std::pair<std::function<void()>, bool> cases[] = {
-        {[] {}, true},
-        {[&] {
-             QDir().mkpath(own);
-             mode(own, 0755);
-         },
-         true},
-        {[&] {
-             QDir().mkpath(own);
-             mode(own, 0777);
-         },
-         false},
-        {[&] {
-             QDir().mkpath(own);
-             mode(own, 0720);
-         },
-         false},
-        {[&] {
-             QDir().mkpath(own + "/Prod/temp");
-             mode(own + "/Prod", 0702);
-         },
-         false},
-        {[&] {
-             QDir().mkpath(own + "/Prod");
-             QFile::link(elsewhere, own + "/Prod/temp");
-         },
-         false},
-        {[&] { QFile::link(elsewhere, own); }, false},
-        {[&] { mode(tmp, 0777); }, false},
-        {[&] { mode(tmp, 01777); }, true},
-        {[&] { mode(tmp, 0555); }, true},  // cannot be made (but by root): the path all the same
+    // A directory made, one whose mode is then set, a symlink to elsewhere, and whether the
+    // directory is used.
+    const std::tuple<QString, QString, int, QString, bool> cases[] = {
+        {"", "", 0, "", true},
+        {own, own, 0755, "", true},
+        {own, own, 0777, "", false},
+        {own, own, 0720, "", false},
+        {own + "/Prod/temp", own + "/Prod", 0702, "", false},
+        {own + "/Prod", "", 0, own + "/Prod/temp", false},
+        {"", "", 0, own, false},
+        {"", tmp, 0777, "", false},
+        {"", tmp, 01777, "", true},
+        {"", tmp, 0555, "", true},  // cannot be made (but by root): the path all the same
     };
-    const EnvironmentGuard tmpdir("TMPDIR");
-    qputenv("TMPDIR", QFile::encodeName(tmp));
-    int row = 0;
-    for (const auto& [setUp, used] : cases) {
-        setUp();
+    const auto tmpdir = SetEnvironment("TMPDIR", tmp);
+    for (const auto& [made, changed, mode, link, used] : cases) {
+        if (!made.isEmpty())
+            QDir().mkpath(made);
+        chmod(qPrintable(changed), mode);
+        QFile::link(elsewhere, link);
+        const std::string row = changed.toStdString() + " " + std::to_string(mode) + " " +
+                                link.toStdString();
         EXPECT_EQ(App::ProductTemporaryFilesDir("Vendor/Prod"), used ? own + "/Prod/temp/" : "")
-            << "row " << row;
+            << row;
         if (used && QFileInfo(own + "/Prod/temp").isDir()) {
-            EXPECT_EQ(ModeOf(own) + ModeOf(own + "/Prod/temp"), row == 1 ? "755700" : "700700")
-                << "row " << row;
+            EXPECT_EQ(ModeOf(own) + ModeOf(own + "/Prod/temp"), mode == 0755 ? "755700" : "700700")
+                << row;
         }
-        mode(tmp, 0700);
+        chmod(qPrintable(tmp), 0700);
         QFile::remove(own);
         QDir(own).removeRecursively();
-        ++row;
     }
     EXPECT_TRUE(QFileInfo(elsewhere).isDir());
 }
@@ -229,9 +195,9 @@ TEST(RemoveDir, RefusesASymlinkInPlaceOfTheDirectoryAndAnotherUsersDirectory)
 // can make the directory first; the old place in /tmp may hold anything.
 TEST(AppMutexLocker, WithoutARuntimeDirectoryTheLocksLiveInTheUsersCache)
 {
-    const EnvironmentGuard runtime("XDG_RUNTIME_DIR"), cacheHome("XDG_CACHE_HOME");
-    qunsetenv("XDG_RUNTIME_DIR");
     const QString cache = QString::fromLocal8Bit(qgetenv("XDG_CACHE_HOME"));
+    auto runtime = SetEnvironment("XDG_RUNTIME_DIR", QString());
+    auto cacheHome = SetEnvironment("XDG_CACHE_HOME", cache);
     AppMutexLocker locker({"cache-held"});
     ASSERT_EQ(locker.TryLock(), AppMutexLocker::LockResult::Locked);
     QProcess other;
@@ -247,7 +213,7 @@ TEST(AppMutexLocker, WithoutARuntimeDirectoryTheLocksLiveInTheUsersCache)
     const QString foreignRuntime = NewTempDir("runtime"), foreignCache = NewTempDir("cache");
     for (const QString& foreign : {foreignRuntime, foreignCache})
         ASSERT_EQ(chown(qPrintable(foreign), kNobody, kNobody), 0);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(foreignRuntime));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(foreignRuntime));  // restored by the guards
     qputenv("XDG_CACHE_HOME", QFile::encodeName(foreignCache));
     EXPECT_EQ(AppMutexLocker({"home-cache"}).TryLock(), AppMutexLocker::LockResult::Locked);
     EXPECT_EQ(ModeOf(QDir::homePath() + "/.cache/tavrin-mutex/home-cache"), "600");
