@@ -15,6 +15,7 @@
 namespace {
 
 QCoreApplication* g_application = nullptr;
+QString g_sessionFile;  // named by the tracker, which may be built only after the file is written
 
 }  // namespace
 
@@ -36,12 +37,17 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     g_application = new QCoreApplication(*argc, *argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Tavrin Fuzz"));
     QCoreApplication::setApplicationName(QStringLiteral("crash_session"));
+    {
+        Tavrin::App::CrashTracker probe;
+        g_sessionFile = probe.SessionFilePath();
+        probe.ClearHistory();
+    }
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString path = Tavrin::App::CrashTracker::SessionFilePath();
+    const QString& path = g_sessionFile;
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
