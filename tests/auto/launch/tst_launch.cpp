@@ -307,7 +307,8 @@ TEST(TestOptions, HelpAndAnUnwritableDumpAskFirstThenTheUrlsGoToTheLog)
         "--test-open-urls Open URLs in browser\n--test-log-urls Log opened URLs to file\n"
         "--test-custom-locales Set locales: en_US,ru_RU\n--test-custom-delay Set open delay in ms\n"
         "--crash-after Set crash after timeout in ms\n--ssl-disable Use http when possible\n"
-        "--ssl-enable Use https when possible\n--own Own\n";
+        "--ssl-enable Use https when possible\n--startup-profile Print the start-up phases\n"
+        "--own Own\n";
     const QStringList opened{"https://kestrel.example/a?b=1", "http://kestrel.example/c"};
     const QStringList delayed =  // the links of the en_US dump lines
         ExpectedDump({"en_US"}).replaceInStrings(QRegularExpression("^en_US;\\w+;|;$"), "");
