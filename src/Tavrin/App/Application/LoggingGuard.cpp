@@ -227,11 +227,15 @@ public:
 
     void Keep()
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_kept && !google::IsGoogleLoggingInitialized()) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_kept || google::IsGoogleLoggingInitialized()) {
+                return;
+            }
             m_kept = true;
-            google::AddLogSink(this);
         }
+        // Not under our mutex: glog holds its sink lock while it calls send().
+        google::AddLogSink(this);
     }
 
     using google::LogSink::send;
