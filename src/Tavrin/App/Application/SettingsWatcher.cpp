@@ -72,12 +72,16 @@ void SettingsWatcher::NoteWritten(const std::string& key, const QVariant& value,
                                   SettingsValueKind kind)
 {
     std::lock_guard<std::mutex> lock(m_knownMutex);
-    const auto found = m_known.find(key);
-    if (found == m_known.end()) {
-        m_known.emplace(key, Known{value, QString(), kind, KindSource::Written});
-        return;
+    if (!m_lastWritten || m_lastWritten->first != key) {
+        auto found = m_known.find(key);
+        if (found == m_known.end()) {
+            found = m_known.emplace(key, Known{value, QString(), kind, KindSource::Written}).first;
+            m_lastWritten = &*found;
+            return;
+        }
+        m_lastWritten = &*found;
     }
-    Known& known = found->second;
+    Known& known = m_lastWritten->second;
     known.value = value;
     known.comparable = QString();
     known.kind = kind;
@@ -87,6 +91,7 @@ void SettingsWatcher::NoteWritten(const std::string& key, const QVariant& value,
 void SettingsWatcher::NoteRemoved(const std::string& key)
 {
     std::lock_guard<std::mutex> lock(m_knownMutex);
+    m_lastWritten = nullptr;
     m_known.erase(key);
 }
 
@@ -302,6 +307,7 @@ void SettingsWatcher::Reread()
             present.insert(std::move(name));
         }
         // A key another process removed is forgotten quietly: observers have no call for it.
+        m_lastWritten = nullptr;
         for (auto known = m_known.begin(); known != m_known.end();) {
             const bool gone = known->second.value.isValid() && present.count(known->first) == 0;
             known = gone ? m_known.erase(known) : std::next(known);

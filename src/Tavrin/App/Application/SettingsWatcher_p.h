@@ -105,6 +105,9 @@ private:
 
     std::mutex m_knownMutex;  // guards m_known against writers on other threads
     std::unordered_map<std::string, Known> m_known;
+    // The entry of the last write (entries stay put until erased): products write the same
+    // key again and again, and comparing it costs less than hashing it.
+    std::pair<const std::string, Known>* m_lastWritten = nullptr;
     std::recursive_mutex m_deliveryMutex;  // held while a change is delivered
 };
 
