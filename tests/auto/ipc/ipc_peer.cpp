@@ -55,8 +55,12 @@ int AsSlave(const std::string& command)
         client.channel->NextMessageSize();  // until the master has read it and closed
         return 0;
     }
+    if (command != "echo") {
+        Say("unknown command");
+        return 2;
+    }
     std::vector<char> buffer;
-    while (!client.channel->IsClosed()) {  // echo
+    while (!client.channel->IsClosed()) {
         buffer.resize(client.channel->NextMessageSize());
         if (!buffer.empty() &&
             !client.channel->WriteMessage(
@@ -102,17 +106,10 @@ int MasterTellId()
 
 int Run(const std::string& command)
 {
-    if (command == "setup" || command == "echo" || command == "tell") {
-        return AsSlave(command);
-    }
     if (command == "focus" || command == "focus-x11") {
         return command == "focus" ? Focus() : FocusX11();
     }
-    if (command == "master-tell-id") {
-        return MasterTellId();
-    }
-    Say("unknown command");
-    return 2;
+    return command == "master-tell-id" ? MasterTellId() : AsSlave(command);
 }
 
 }  // namespace
