@@ -11,7 +11,6 @@
 #include "IpcClient.h"
 
 #include <Tavrin/App/Application/IPCFocusTransfererSlave.h>
-#include <Tavrin/Core/Exception.h>
 #include <Tavrin/Util/WindowSwitch.h>
 
 #include <QApplication>
@@ -115,16 +114,7 @@ int main(int argc, char** argv)
     google::InitGoogleLogging(argv[0]);
     const std::string command = argc > 1 ? argv[1] : "";
     // Only the window needs a GUI application; the rest starts much faster without one.
-    std::unique_ptr<QCoreApplication> application;
-    if (command == "focus-x11") {
-        application = std::make_unique<QApplication>(argc, argv);
-    } else {
-        application = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    try {
-        return Run(command);
-    } catch (const Tavrin::Core::IOException& error) {
-        Say(std::string("error=") + error.what());
-        return 3;
-    }
+    const std::unique_ptr<QCoreApplication> application(
+        command == "focus-x11" ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
+    return Run(command);
 }

@@ -84,18 +84,6 @@ struct HandMadeMaster
     QStringList arguments;
 };
 
-// Runs the peer to its end (killed after the bound); `during` runs while it lives.
-void RunPeer(QProcess& peer, const QStringList& arguments, const std::function<void()>& during)
-{
-    peer.start(IPC_PEER, arguments);
-    EXPECT_TRUE(peer.waitForStarted(kProcessTimeoutMs));
-    during();
-    if (!peer.waitForFinished(kProcessTimeoutMs)) {
-        peer.kill();
-        peer.waitForFinished(kProcessTimeoutMs);
-    }
-}
-
 // ---- messages --------------------------------------------------------------------------
 
 TEST(Channel, MessagesOfEverySizeGoBothWaysWholeAndInOrderThroughPrivateObjects)
@@ -334,7 +322,8 @@ TEST(SlaveSetUp, TheCommandLineDecidesWhetherTheSlaveJoins)
     for (const auto& c : cases) {
         HandMadeMaster fresh("4711");  // every joining slave takes the pipes' one place
         QProcess peer;
-        RunPeer(peer, QStringList{"setup"} + c.first, [] {});
+        peer.start(IPC_PEER, QStringList{"setup"} + c.first);
+        peer.waitForFinished(kProcessTimeoutMs);
         EXPECT_EQ(QString::fromUtf8(peer.readAllStandardOutput()).trimmed(), c.second)
             << c.first.join(' ').toStdString();
     }
@@ -372,14 +361,14 @@ TEST(FocusTransferer, RepliesDecideWhichWindowTheSlaveSwitchesTo)
         HandMadeMaster master(QString::number(id++), c.master);
         std::string said, again;
         QProcess peer;
-        RunPeer(peer, QStringList{"focus"} + master.arguments, [&] {
-            said = Receive(*master.channel);
-            if (!c.reply.isEmpty()) {
-                master.channel->WriteMessage(c.reply.constData(), c.reply.size());
-                again = Receive(*master.channel);
-            }
-            master.channel.reset();
-        });
+        peer.start(IPC_PEER, QStringList{"focus"} + master.arguments);
+        said = Receive(*master.channel);
+        if (!c.reply.isEmpty()) {
+            master.channel->WriteMessage(c.reply.constData(), c.reply.size());
+            again = Receive(*master.channel);
+        }
+        master.channel.reset();
+        peer.waitForFinished(kProcessTimeoutMs);
         const QString err = QString::fromUtf8(peer.readAllStandardError());
         EXPECT_EQ(said, c.master == ended ? "" : "applicationClosed");
         EXPECT_EQ(again, "");
