@@ -29,11 +29,8 @@ public:
     using Gesture = App::Gesture;
     explicit RecordingConsumer(QObject* parent = nullptr) : QObject(parent) {}
 
-    int zoomAnswer = Gesture::All;
-    int panAnswer = Gesture::All;
-    int rotateAnswer = Gesture::All;
-    int tapAnswer = Gesture::All;
-    int pressAndTapAnswer = Gesture::All;
+    // What WantGesture answers: zoom, pan, rotate, two-finger tap, press-and-tap.
+    int answers[5] = {Gesture::All, Gesture::All, Gesture::All, Gesture::All, Gesture::All};
 
     std::vector<Gesture::Zoom> zooms;
     std::vector<Gesture::Pan> pans;
@@ -47,15 +44,15 @@ public:
     void OnGesture(const Gesture::Rotate& g) override { rotates.push_back(g); }
     void OnGesture(const Gesture::Zoom& g) override { zooms.push_back(g); }
     void OnGesture(const Gesture::Pan& g) override { pans.push_back(g); }
-    int WantGesture(const Gesture::PressAndTap&) override { return pressAndTapAnswer; }
-    int WantGesture(const Gesture::Tap&) override { return tapAnswer; }
-    int WantGesture(const Gesture::Rotate&) override { return rotateAnswer; }
+    int WantGesture(const Gesture::PressAndTap&) override { return answers[4]; }
+    int WantGesture(const Gesture::Tap&) override { return answers[3]; }
+    int WantGesture(const Gesture::Rotate&) override { return answers[2]; }
     int WantGesture(const Gesture::Zoom& g) override
     {
         askedAt.push_back(g.pos);
-        return zoomAnswer;
+        return answers[0];
     }
-    int WantGesture(const Gesture::Pan&) override { return panAnswer; }
+    int WantGesture(const Gesture::Pan&) override { return answers[1]; }
 };
 
 inline Win::HWND HandleOf(QWidget* widget)

@@ -3,8 +3,6 @@
 // the application's native event filter, then the default window procedure.
 #include "GestureTestSupport.h"
 
-#include <Tavrin/App/Application/Application.h>
-#include <Tavrin/App/Application/EventHandler.h>
 #include <Tavrin/App/Application/Gesture/Emitter.h>
 #include <Tavrin/App/Application/Gesture/Router.h>
 #include <Tavrin/App/Application/Gesture/Scroller.h>
@@ -15,11 +13,10 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QStringListModel>
-#include <QTest>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
-#include <tuple>
 
 using namespace Tavrin::Test;
 using namespace Tavrin::Win;
@@ -43,10 +40,7 @@ struct TouchWindow
         hwnd = HandleOf(&window);
     }
     QPoint PlainPoint() const { return plain->mapToGlobal(plain->rect().center()); }
-    QPoint ServedPoint(QPoint offset = {}) const
-    {
-        return served->mapToGlobal(served->rect().center() + offset);
-    }
+    QPoint ServedPoint() const { return served->mapToGlobal(served->rect().center()); }
     QPoint ClientOf(QPoint global) const { return window.mapFromGlobal(global); }
     Delivery Step(DWORD id, DWORD flags, QPoint global, ULONGLONG args = 0)
     {
@@ -78,22 +72,18 @@ TEST_F(GestureTest, NegotiationTurnsAnswersIntoTheWindowsConfiguration)
         {{1, 30, 1, 1, 1}, {1, 0x1F, 1, 1, 1}, 0x00},
     };
     TouchWindow touch;
-    RecordingConsumer& c = *touch.consumer;
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << "pan answer " << row.answers[1]);
-        std::tie(c.zoomAnswer, c.panAnswer, c.rotateAnswer, c.tapAnswer, c.pressAndTapAnswer) =
-            std::tie(row.answers[0], row.answers[1], row.answers[2], row.answers[3],
-                     row.answers[4]);
+        std::copy(std::begin(row.answers), std::end(row.answers), touch.consumer->answers);
         EXPECT_FALSE(SendGestureNotify(touch.hwnd, touch.ServedPoint()).consumed);
         const auto config = LastGestureConfig(touch.hwnd);
         ASSERT_EQ(config.size(), 5u);
         for (int i = 0; i < 5; ++i) {
-            const DWORD block = ids[i] == GID_PAN ? row.panBlock : !row.want[i];
             EXPECT_EQ(config[i].dwID, ids[i]);
             EXPECT_EQ(config[i].dwWant, row.want[i]) << "record " << i;
-            EXPECT_EQ(config[i].dwBlock, block) << "record " << i;
+            EXPECT_EQ(config[i].dwBlock, ids[i] == GID_PAN ? row.panBlock : !row.want[i]) << i;
         }
-        EXPECT_EQ(c.askedAt.back(), touch.ClientOf(touch.ServedPoint()));
+        EXPECT_EQ(touch.consumer->askedAt.back(), touch.ClientOf(touch.ServedPoint()));
     }
 }
 
@@ -133,7 +123,6 @@ TEST_F(GestureTest, StepsAreDecodedPerKind)
     touch.Step(GID_ZOOM, 0, at, 0xFFFFFFFF00000096ull);
     ASSERT_EQ(c.zooms.size(), 2u);
     EXPECT_TRUE(c.zooms[0].begin);
-    EXPECT_EQ(c.zooms[0].distance, 120.0);
     EXPECT_EQ(c.zooms[1].startDistance, 120.0);
     EXPECT_EQ(c.zooms[1].distance, 150.0);
 
@@ -142,11 +131,10 @@ TEST_F(GestureTest, StepsAreDecodedPerKind)
                (ULONGLONG(0xFFFE) << 48) | (ULONGLONG(7) << 32) | 0xFFFFFFFF);
     ASSERT_EQ(c.pans.size(), 2u);
     EXPECT_EQ(c.pans[0].globalPos, at);
-    EXPECT_FALSE(c.pans[0].hasInertia);
     EXPECT_EQ(c.pans[1].startPos, client);
     EXPECT_EQ(c.pans[1].pos, client + QPoint(5, -3));
     EXPECT_EQ(c.pans[1].inertiaVector, QPoint(7, -2));
-    EXPECT_TRUE(c.pans[1].hasInertia && c.pans[1].end);
+    EXPECT_TRUE(!c.pans[0].hasInertia && c.pans[1].hasInertia && c.pans[1].end);
     EXPECT_EQ(c.pans[1].distance, -1);
 
     touch.Step(GID_ROTATE, GF_BEGIN, at, 0);
@@ -188,30 +176,29 @@ TEST_F(GestureTest, BadMessagesAreLeftAlone)
     ShowAndWait(&other);
     TouchWindow touch;
     SendGestureNotify(touch.hwnd, touch.ServedPoint());
-    auto send = [&](HWND hwnd, LPARAM handle) {
+    auto send = [&](HWND hwnd, HGESTUREINFO handle) {
         MSG msg{};
         msg.hwnd = hwnd;
         msg.message = WM_GESTURE;
-        msg.lParam = handle;
+        msg.lParam = reinterpret_cast<LPARAM>(handle);
         return DeliverMessage(msg).consumed;
     };
     const GestureStep pan{GID_PAN, GF_BEGIN, touch.ServedPoint(), 0};
 
-    EXPECT_FALSE(send(touch.hwnd, 0x12345)) << "never opened";
+    EXPECT_FALSE(send(touch.hwnd, reinterpret_cast<HGESTUREINFO>(0x12345))) << "never opened";
     const HGESTUREINFO closed = OpenGestureInfoHandle(touch.hwnd, pan);
     CloseGestureInfoHandle(closed);
-    EXPECT_FALSE(send(touch.hwnd, reinterpret_cast<LPARAM>(closed))) << "stale";
+    EXPECT_FALSE(send(touch.hwnd, closed)) << "stale";
     EXPECT_FALSE(CloseGestureInfoHandle(closed));
     GESTUREINFO shortInfo{};
     shortInfo.cbSize = 40;
     const HGESTUREINFO open = OpenGestureInfoHandle(touch.hwnd, pan);
     EXPECT_FALSE(GetGestureInfo(open, &shortInfo)) << "wrong cbSize";
     // Another window's handle is decoded for the window the message went to, then closed.
-    EXPECT_TRUE(
-        send(touch.hwnd, reinterpret_cast<LPARAM>(OpenGestureInfoHandle(HandleOf(&other), pan))));
-    EXPECT_TRUE(send(touch.hwnd, reinterpret_cast<LPARAM>(open)));
+    EXPECT_TRUE(send(touch.hwnd, OpenGestureInfoHandle(HandleOf(&other), pan)));
+    EXPECT_TRUE(send(touch.hwnd, open));
     EXPECT_EQ(touch.consumer->pans.size(), 2u);
-    EXPECT_FALSE(send(reinterpret_cast<HWND>(0xdead), 0)) << "unknown window";
+    EXPECT_FALSE(send(reinterpret_cast<HWND>(0xdead), nullptr)) << "unknown window";
     // Ids the router does not decode stay for the default processing, which closes the handle.
     for (DWORD id : {GID_BEGIN, GID_END, DWORD(8), DWORD(0), DWORD(0xFFFF)}) {
         EXPECT_FALSE(touch.Step(id, GF_BEGIN, touch.ServedPoint(), 5).consumed) << id;
@@ -219,29 +206,12 @@ TEST_F(GestureTest, BadMessagesAreLeftAlone)
     EXPECT_EQ(touch.consumer->pans.size() + touch.consumer->zooms.size(), 2u);
 
     // Other event types are never read as MSG: a 4-byte buffer would overflow if they were.
-    // The product's event handlers still see every event the router leaves.
-    struct SeenTypes : Tavrin::App::EventHandler
-    {
-        bool HandleNativeEvent(const QByteArray& type, void*, long*) override
-        {
-            types.append(type);
-            return false;
-        }
-        QList<QByteArray> types;
-    };
-    auto seen = std::make_shared<SeenTypes>();
-    auto* app = static_cast<Tavrin::App::Application*>(qApp);
-    app->RegisterEventHandler(seen);
     auto bytes = std::make_unique<char[]>(4);
     long result = 0;
     for (const char* type : {"xcb_generic_event_t", "windows_dispatcher_MSG", ""}) {
         EXPECT_FALSE(
             QAbstractEventDispatcher::instance()->filterNativeEvent(type, bytes.get(), &result));
     }
-    app->UnregisterEventHandler(seen);
-    EXPECT_EQ(seen->types,
-              (QList<QByteArray>{"xcb_generic_event_t", "windows_dispatcher_MSG", ""}));
-    CloseGestureInfoHandle(open);
 }
 
 // A consumer or window that goes away in the middle of a gesture gets no further step.
@@ -252,7 +222,7 @@ TEST_F(GestureTest, ConsumerOrWindowDestroyedMidGesture)
         const HWND hwnd = touch->hwnd;
         SendGestureNotify(hwnd, touch->ServedPoint());
         EXPECT_TRUE(touch->Step(GID_PAN, GF_BEGIN, touch->ServedPoint()).consumed);
-        const QPoint at = touch->ServedPoint(QPoint(0, 10));
+        const QPoint at = touch->ServedPoint() + QPoint(0, 10);
         if (wholeWindow) {
             touch.reset();
         } else {
@@ -285,49 +255,40 @@ TEST_F(GestureTest, RouterFindsTheNearestConsumerUpTheTree)
 
 TEST_F(GestureTest, EmitterWantsWhatItIsSwitchedOnFor)
 {
-    struct Probe : Gesture::Emitter
-    {
-        std::vector<int> Answers()
-        {
-            Consumer& c = *this;
-            return {c.WantGesture(Gesture::Zoom{}), c.WantGesture(Gesture::Pan{}),
-                    c.WantGesture(Gesture::Rotate{}), c.WantGesture(Gesture::Tap{}),
-                    c.WantGesture(Gesture::PressAndTap{})};
-        }
-    } emitter;
-    EXPECT_EQ(emitter.Answers(), (std::vector<int>{0, 0, 0, 0, 0}));
+    Gesture::Emitter emitter;
+    Gesture::Consumer& c = emitter;
+    const auto answers = [&] {
+        return std::vector<int>{c.WantGesture(Gesture::Zoom{}), c.WantGesture(Gesture::Pan{}),
+                                c.WantGesture(Gesture::Rotate{}), c.WantGesture(Gesture::Tap{}),
+                                c.WantGesture(Gesture::PressAndTap{})};
+    };
+    EXPECT_EQ(answers(), (std::vector<int>{0, 0, 0, 0, 0}));
     emitter.setVerticalPanEnabled(true);
     emitter.setZoomEnabled(true);
-    EXPECT_EQ(emitter.Answers(), (std::vector<int>{1, 2, 0, 0, 0}));
+    EXPECT_EQ(answers(), (std::vector<int>{1, 2, 0, 0, 0}));
     emitter.setHorizontalPanEnabled(true);
     emitter.setPanGutterEnabled(true);
     emitter.setPanInertiaEnabled(true);
     emitter.setRotateEnabled(true);
     emitter.setTapEnabled(true);
     emitter.setPressAndTapEnabled(true);
-    EXPECT_EQ(emitter.Answers(), (std::vector<int>{1, 30, 1, 1, 1}));
-    emitter.setZoomEnabled(false);
-    EXPECT_EQ(emitter.Answers()[0], 0);
+    EXPECT_EQ(answers(), (std::vector<int>{1, 30, 1, 1, 1}));
 }
 
-// Pans of a few steps over real scroll areas, delivered through the layer.
-class ScrollerTest : public GestureTest
+// A pan of a few steps over a real scroll area, delivered through the layer.
+void Pan(QWidget* area, const std::vector<QPoint>& points)
 {
-protected:
-    void Pan(QWidget* area, const std::vector<QPoint>& points)
-    {
-        const HWND hwnd = HandleOf(area);
-        const QPoint origin = area->mapToGlobal(QPoint(0, 0));
-        SendGestureNotify(hwnd, origin + points.front());
-        for (size_t i = 0; i < points.size(); ++i) {
-            const DWORD flags = (i == 0 ? GF_BEGIN : 0) | (i + 1 == points.size() ? GF_END : 0);
-            EXPECT_TRUE(SendGesture(hwnd, {GID_PAN, flags, origin + points[i], 0}).consumed);
-        }
+    const HWND hwnd = HandleOf(area);
+    const QPoint origin = area->mapToGlobal(QPoint(0, 0));
+    SendGestureNotify(hwnd, origin + points.front());
+    for (size_t i = 0; i < points.size(); ++i) {
+        const DWORD flags = (i == 0 ? GF_BEGIN : 0) | (i + 1 == points.size() ? GF_END : 0);
+        EXPECT_TRUE(SendGesture(hwnd, {GID_PAN, flags, origin + points[i], 0}).consumed);
     }
-};
+}
 
 // Begin records 100, the middle step scrolls by 100 - 90, the end only records 80.
-TEST_F(ScrollerTest, ContentFollowsTheFingerBetweenBeginAndEnd)
+TEST_F(GestureTest, ScrolledContentFollowsTheFingerBetweenBeginAndEnd)
 {
     QPlainTextEdit text;
     text.setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -344,22 +305,16 @@ TEST_F(ScrollerTest, ContentFollowsTheFingerBetweenBeginAndEnd)
     h->setValue(50);
     v->setValue(50);
     Pan(&text, {{100, 100}, {90, 103}, {80, 110}});
-    EXPECT_EQ(h->value(), 60);
-    EXPECT_EQ(v->value(), 47);
+    EXPECT_EQ(QPoint(h->value(), v->value()), QPoint(60, 47));
     Pan(&text, {{60, 60}, {60, 60}});  // begin and end only: no scrolling
-    EXPECT_EQ(h->value(), 60);
-    EXPECT_EQ(v->value(), 47);
+    EXPECT_EQ(QPoint(h->value(), v->value()), QPoint(60, 47));
 }
 
 // An item view scrolls by pixels while panned and is back in its modes afterwards; one in
 // item-wise scrolling panned to its very end stays there.
-TEST_F(ScrollerTest, ItemViewScrollsPerPixelDuringThePanAndKeepsItsEnd)
+TEST_F(GestureTest, ItemViewScrollsPerPixelDuringThePanAndKeepsItsEnd)
 {
-    QStringList rows;
-    for (int i = 0; i < 200; ++i) {
-        rows << QStringLiteral("row %1").arg(i);
-    }
-    QStringListModel model(rows);
+    QStringListModel model(QString("row ").repeated(200).split(' ', Qt::SkipEmptyParts));
     QListView list;
     list.setModel(&model);
     list.resize(200, 150);
