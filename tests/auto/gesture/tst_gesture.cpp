@@ -1,28 +1,94 @@
-// Gesture messages delivered through the window-system layer to the application's router,
-// and the two ready-made consumers. Every message goes the way the system sends it: through
-// the application's native event filter, then the default window procedure.
-#include "GestureTestSupport.h"
+// Touch gestures end to end. Gesture messages delivered through the window-system layer to
+// the application's router and the two ready-made consumers, and real touch input (QTest
+// touch sequences on real widgets) turned into the same messages by the application's touch
+// source. Every message goes the way the system sends it: through the application's native
+// event filter, then the default window procedure; one application object serves the whole
+// run. The tst_touch run takes the touch tests, tst_gesture_absent the one for a system
+// without the gesture functions.
+#include "TestSupport.h"
 
+#include <Tavrin/App/Application/Application.h>
 #include <Tavrin/App/Application/Gesture/Emitter.h>
 #include <Tavrin/App/Application/Gesture/Router.h>
 #include <Tavrin/App/Application/Gesture/Scroller.h>
+#include <Tavrin/Win/GestureInjection.h>
+#include <Tavrin/Win/WinGesture.h>
 
 #include <QAbstractEventDispatcher>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
+#include <QSet>
+#include <QSignalSpy>
 #include <QStringListModel>
+#include <QTest>
+#include <QTouchDevice>
 #include <QVBoxLayout>
+#include <QWindow>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
+#include <vector>
 
-using namespace Tavrin::Test;
 using namespace Tavrin::Win;
 using Tavrin::App::Gesture;
 
 namespace {
+
+// Every gesture test leaves the layer's handle table as it found it: empty.
+class GestureTest : public ::testing::Test
+{
+protected:
+    void TearDown() override { EXPECT_EQ(OpenGestureInfoHandleCount(), 0); }
+};
+
+// A consumer that answers what it is told and records every step it gets.
+class RecordingConsumer : public QObject, public Gesture::Consumer
+{
+public:
+    explicit RecordingConsumer(QObject* parent = nullptr) : QObject(parent) {}
+
+    // What WantGesture answers: zoom, pan, rotate, two-finger tap, press-and-tap.
+    int answers[5] = {Gesture::All, Gesture::All, Gesture::All, Gesture::All, Gesture::All};
+
+    std::vector<Gesture::Zoom> zooms;
+    std::vector<Gesture::Pan> pans;
+    std::vector<Gesture::Rotate> rotates;
+    std::vector<Gesture::Tap> taps;
+    std::vector<Gesture::PressAndTap> pressAndTaps;
+    std::vector<QPoint> askedAt;  // pos of every WantGesture(Zoom), the first question
+
+    void OnGesture(const Gesture::PressAndTap& g) override { pressAndTaps.push_back(g); }
+    void OnGesture(const Gesture::Tap& g) override { taps.push_back(g); }
+    void OnGesture(const Gesture::Rotate& g) override { rotates.push_back(g); }
+    void OnGesture(const Gesture::Zoom& g) override { zooms.push_back(g); }
+    void OnGesture(const Gesture::Pan& g) override { pans.push_back(g); }
+    int WantGesture(const Gesture::PressAndTap&) override { return answers[4]; }
+    int WantGesture(const Gesture::Tap&) override { return answers[3]; }
+    int WantGesture(const Gesture::Rotate&) override { return answers[2]; }
+    int WantGesture(const Gesture::Zoom& g) override
+    {
+        askedAt.push_back(g.pos);
+        return answers[0];
+    }
+    int WantGesture(const Gesture::Pan&) override { return answers[1]; }
+};
+
+HWND HandleOf(QWidget* widget)
+{
+    return HandleOfWindow(widget->window()->windowHandle());
+}
+
+// Shows a top-level widget and waits until it can be touched.
+void ShowAndWait(QWidget* window)
+{
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+}
 
 constexpr double kTwoPi = 6.2831853;
 
@@ -301,24 +367,23 @@ void Pan(QWidget* area, const std::vector<QPoint>& points)
 // Begin records 100, the middle step scrolls by 100 - 90, the end only records 80.
 TEST_F(GestureTest, ScrolledContentFollowsTheFingerBetweenBeginAndEnd)
 {
-    QPlainTextEdit text;
+    QPlainTextEdit text(QString(400, 'x') + QString(200, '\n'));
     text.setLineWrapMode(QPlainTextEdit::NoWrap);
-    text.setPlainText(QString(400, 'x') + QString(200, '\n'));
     text.resize(200, 150);
     ShowAndWait(&text);
     text.hide();
     text.show();  // shown again: still one scroller, the area's own
-    const auto scrollers = text.findChildren<Gesture::Scroller*>();
-    ASSERT_EQ(scrollers.size(), 1);
-    EXPECT_EQ(scrollers[0]->parent(), &text);
-    QScrollBar* h = text.horizontalScrollBar();
-    QScrollBar* v = text.verticalScrollBar();
-    h->setValue(50);
-    v->setValue(50);
+    EXPECT_EQ(text.findChildren<Gesture::Scroller*>().size(), 1);
+    EXPECT_EQ(text.findChild<Gesture::Scroller*>()->parent(), &text);
+    const auto position = [&] {
+        return QPoint(text.horizontalScrollBar()->value(), text.verticalScrollBar()->value());
+    };
+    text.horizontalScrollBar()->setValue(50);
+    text.verticalScrollBar()->setValue(50);
     Pan(&text, {{100, 100}, {90, 103}, {80, 110}});
-    EXPECT_EQ(QPoint(h->value(), v->value()), QPoint(60, 47));
+    EXPECT_EQ(position(), QPoint(60, 47));
     Pan(&text, {{60, 60}, {60, 60}});  // begin and end only: no scrolling
-    EXPECT_EQ(QPoint(h->value(), v->value()), QPoint(60, 47));
+    EXPECT_EQ(position(), QPoint(60, 47));
 }
 
 // An item view scrolls by pixels while panned and is back in its modes afterwards; one in
@@ -350,4 +415,242 @@ TEST_F(GestureTest, ItemViewScrollsPerPixelDuringThePanAndKeepsItsEnd)
     EXPECT_EQ(v->value(), v->maximum());
 }
 
+// ---- real touch input -------------------------------------------------------------------
+
+// Points are relative to the widget the sequence was made for.
+QWidget* const kTarget = nullptr;
+
+QTouchDevice* Screen()
+{
+    static QTouchDevice* device = QTest::createTouchDevice(QTouchDevice::TouchScreen);
+    return device;
+}
+
+struct LongList
+{
+    LongList()
+    {
+        model.setStringList(QString("Item ").repeated(10000).split(' ', Qt::SkipEmptyParts));
+        view.setModel(&model);
+        view.setUniformItemSizes(true);
+        view.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+        view.resize(240, 320);
+        ShowAndWait(&view);
+    }
+    int Value() const { return view.verticalScrollBar()->value(); }
+    // A drag from y 300 up to y 100 at 2 px/ms, lifted `rest` ms after the last move.
+    void Drag(ulong& time, ulong rest)
+    {
+        Send(QEvent::TouchBegin, Qt::TouchPointPressed, 300, time += 50);
+        for (int y = 280; y >= 100; y -= 20) {
+            Send(QEvent::TouchUpdate, Qt::TouchPointMoved, y, time += 10);
+        }
+        Send(QEvent::TouchEnd, Qt::TouchPointReleased, 100, time += rest);
+    }
+    // One touch point sent with the device's own timestamp, so that the finger's speed does
+    // not depend on how fast the test machine is.
+    void Send(QEvent::Type type, Qt::TouchPointState pointState, int y, ulong timestamp)
+    {
+        QWindow* window = view.windowHandle();
+        const QPoint global = view.viewport()->mapToGlobal(QPoint(100, y));
+        QTouchEvent::TouchPoint point(7);
+        point.setState(pointState);
+        point.setScreenPos(global);
+        point.setPos(window->mapFromGlobal(global));
+        QTouchEvent event(type, Screen(), Qt::NoModifier, pointState, {point});
+        event.setWindow(window);
+        event.setTimestamp(timestamp);
+        QCoreApplication::sendEvent(window, &event);
+    }
+
+    QStringListModel model;
+    QListView view;
+};
+
+using TouchTest = GestureTest;
+
+// A fling: the list coasts on with inertia steps, slows down and stops; the last step ends
+// the gesture.
+TEST_F(TouchTest, FlingContinuesWithInertiaAndStops)
+{
+    LongList list;
+    std::vector<Gesture::Pan> steps;
+    auto* scroller = list.view.findChild<Gesture::Scroller*>();
+    QObject::connect(scroller, &Gesture::Emitter::pan, scroller,
+                     [&](const Gesture::Pan& pan) { steps.push_back(pan); });
+    ulong time = 1000;
+    list.Drag(time, 5);
+    EXPECT_EQ(list.Value(), 200);  // the content follows the finger exactly
+    ASSERT_FALSE(steps.empty());
+    for (int i = 0; i < 60 && !steps.back().end; ++i) {  // coasting, 6 s at most
+        QTest::qWait(100);
+    }
+    const int stopped = list.Value();
+    EXPECT_GT(stopped, 250);
+    EXPECT_TRUE(steps.front().begin && steps.back().end && steps.back().hasInertia);
+    EXPECT_GT(std::count_if(steps.begin(), steps.end(), [](auto& pan) { return pan.hasInertia; }),
+              3);
+    QTest::qWait(100);
+    EXPECT_EQ(list.Value(), stopped);
+
+    // The same drag with a rest before the lift stops where the finger left it.
+    list.view.verticalScrollBar()->setValue(0);
+    list.Drag(time, 300);
+    QTest::qWait(100);
+    EXPECT_EQ(list.Value(), 200);
+}
+
+// An emitter taking two-finger gestures: fingers 100 px apart spread to 150 px and turn a
+// quarter clockwise; two fingers landing and lifting together tap; a second finger tapping
+// beside a held one is a press-and-tap at the offset of the second finger.
+TEST_F(TouchTest, TwoFingerGesturesOnAnEmitter)
+{
+    QWidget pad;
+    pad.resize(400, 400);
+    auto* emitter = new Gesture::Emitter(&pad);
+    emitter->setZoomEnabled(true);
+    emitter->setRotateEnabled(true);
+    emitter->setTapEnabled(true);
+    emitter->setPressAndTapEnabled(true);
+    ShowAndWait(&pad);
+    QSignalSpy zooms(emitter, &Gesture::Emitter::zoom);
+    QSignalSpy rotates(emitter, &Gesture::Emitter::rotate);
+    QSignalSpy taps(emitter, &Gesture::Emitter::tap);
+    QSignalSpy pressAndTaps(emitter, &Gesture::Emitter::pressAndTap);
+    QTest::touchEvent(&pad, Screen())
+        .press(0, QPoint(100, 100), kTarget)
+        .press(1, QPoint(200, 100), kTarget);
+    QTest::touchEvent(&pad, Screen()).stationary(0).move(1, QPoint(250, 100), kTarget);
+    ASSERT_GE(zooms.size(), 2);
+    const auto zoom = zooms.last()[0].value<Gesture::Zoom>();
+    EXPECT_EQ(zoom.startDistance, 100.0);
+    EXPECT_EQ(zoom.distance, 150.0);
+    EXPECT_EQ(zoom.pos, QPoint(175, 100));
+    EXPECT_EQ(rotates.size(), 0);
+
+    QTest::touchEvent(&pad, Screen()).stationary(0).move(1, QPoint(100, 250), kTarget);
+    ASSERT_GE(rotates.size(), 2);
+    const auto rotate = rotates.last()[0].value<Gesture::Rotate>();
+    EXPECT_NEAR(rotate.startAngle, 0.0, 2e-4);
+    EXPECT_NEAR(rotate.angle, M_PI / 2, 2e-4);
+    QTest::touchEvent(&pad, Screen())
+        .release(0, QPoint(100, 100), kTarget)
+        .release(1, QPoint(100, 250), kTarget);
+    EXPECT_TRUE(zooms.last()[0].value<Gesture::Zoom>().end &&
+                rotates.last()[0].value<Gesture::Rotate>().end);
+
+    QTest::touchEvent(&pad, Screen())
+        .press(0, QPoint(100, 100), kTarget)
+        .press(1, QPoint(160, 180), kTarget);
+    QTest::touchEvent(&pad, Screen())
+        .release(0, QPoint(100, 100), kTarget)
+        .release(1, QPoint(160, 180), kTarget);
+    ASSERT_EQ(taps.size(), 2);
+    EXPECT_EQ(taps[0][0].value<Gesture::Tap>().distance, 100);
+    EXPECT_EQ(taps[0][0].value<Gesture::Tap>().pos, QPoint(130, 140));
+    EXPECT_EQ(pressAndTaps.size(), 0);
+
+    QTest::touchEvent(&pad, Screen()).press(0, QPoint(100, 100), kTarget);
+    QTest::qWait(200);
+    QTest::touchEvent(&pad, Screen()).stationary(0).press(1, QPoint(90, 130), kTarget);
+    QTest::touchEvent(&pad, Screen()).stationary(0).release(1, QPoint(90, 130), kTarget);
+    QTest::touchEvent(&pad, Screen()).release(0, QPoint(100, 100), kTarget);
+    ASSERT_EQ(pressAndTaps.size(), 2);
+    const auto pressAndTap = pressAndTaps[0][0].value<Gesture::PressAndTap>();
+    EXPECT_EQ(pressAndTap.pos, QPoint(100, 100));
+    EXPECT_EQ(pressAndTap.tapPos, QPoint(90, 130));
+    EXPECT_EQ(taps.size(), 2);
+}
+
+// Records what reaches a widget.
+class Recorder : public QWidget
+{
+public:
+    Recorder()
+    {
+        setAttribute(Qt::WA_AcceptTouchEvents);
+        resize(200, 200);
+    }
+    QList<QEvent::Type> seen;
+
+protected:
+    bool event(QEvent* e) override
+    {
+        if (!QSet<QEvent::Type>{QEvent::TouchBegin, QEvent::TouchUpdate, QEvent::TouchEnd,
+                                QEvent::MouseButtonPress, QEvent::MouseButtonRelease}
+                 .contains(e->type())) {
+            return QWidget::event(e);
+        }
+        seen.append(e->type());
+        e->accept();
+        return true;
+    }
+};
+
+// Where no consumer wants anything, touches stay ordinary touch events; where one takes
+// gestures, a tap that becomes none still reaches the widget as a click.
+TEST_F(TouchTest, TouchesNoConsumerWantsStayOrdinaryEvents)
+{
+    Recorder plain, served;
+    (new Gesture::Emitter(&served))->setVerticalPanEnabled(true);
+    ShowAndWait(&plain);
+    QTest::touchEvent(&plain, Screen()).press(0, QPoint(50, 50), kTarget);
+    QTest::touchEvent(&plain, Screen()).move(0, QPoint(80, 90), kTarget);
+    QTest::touchEvent(&plain, Screen()).release(0, QPoint(80, 90), kTarget);
+    ShowAndWait(&served);
+    QTest::touchEvent(&served, Screen()).press(0, QPoint(50, 50), kTarget);
+    QTest::touchEvent(&served, Screen()).release(0, QPoint(52, 50), kTarget);
+    EXPECT_EQ(plain.seen,
+              (QList<QEvent::Type>{QEvent::TouchBegin, QEvent::TouchUpdate, QEvent::TouchEnd}));
+    EXPECT_EQ(served.seen,
+              (QList<QEvent::Type>{QEvent::MouseButtonPress, QEvent::MouseButtonRelease}));
+}
+
+// Ten fingers, a finger never lifted, a window closed while the content coasts: no gesture
+// comes of them, nothing crashes, and the next ordinary drag works.
+TEST_F(TouchTest, BrokenSequencesLeaveNothingBehind)
+{
+    auto list = std::make_unique<LongList>();
+    QWidget* viewport = list->view.viewport();
+    for (int step = 0; step < 3; ++step) {  // ten down, ten moved, nine up
+        auto all = QTest::touchEvent(viewport, Screen());
+        for (int finger = step / 2; finger < 10; ++finger) {
+            const QPoint at(10 + 20 * finger, step ? 10 : 100);
+            step == 0   ? all.press(finger, at, kTarget)
+            : step == 1 ? all.move(finger, at, kTarget)
+                        : all.release(finger, at, kTarget);
+        }
+    }
+    EXPECT_EQ(list->Value(), 0);
+    QTest::touchEvent(viewport, Screen()).release(0, QPoint(10, 10), kTarget);
+
+    QTest::touchEvent(viewport, Screen())
+        .press(3, QPoint(100, 200), kTarget);  // never released here
+    Recorder other;
+    ShowAndWait(&other);
+    QTest::touchEvent(&other, Screen()).stationary(3).press(4, QPoint(20, 20), kTarget);
+    QTest::touchEvent(&other, Screen()).stationary(3).release(4, QPoint(20, 20), kTarget);
+    QTest::touchEvent(viewport, Screen()).release(3, QPoint(100, 200), kTarget);
+
+    ulong time = 1000;
+    list->Drag(time, 5);
+    EXPECT_EQ(list->Value(), 200);
+    list.reset();  // closed while coasting
+    QTest::qWait(100);
+}
+
 }  // namespace
+
+int main(int argc, char** argv)
+{
+    Tavrin::Test::EnterSandbox();
+    Tavrin::Test::PointSettingsAtSandbox();
+    ::testing::InitGoogleTest(&argc, argv);
+    int result = 0;
+    {
+        Tavrin::App::Application app(argc, argv, Tavrin::App::Application::AppContext{false});
+        result = RUN_ALL_TESTS();
+    }
+    Tavrin::Test::LeaveSandbox();
+    return result;
+}
