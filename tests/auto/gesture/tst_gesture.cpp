@@ -121,8 +121,10 @@ struct TouchWindow
 };
 
 // The negotiation: the consumer's five answers become the window's five records; pan's
-// inertia and gutter bits cross over into the system's 0x10 and 0x8.
-TEST_F(GestureTest, NegotiationTurnsAnswersIntoTheWindowsConfiguration)
+// inertia and gutter bits cross over into the system's 0x10 and 0x8. With nothing on the
+// parent chain that wants gestures the whole window is blocked and its steps go unconsumed;
+// the next notification over a consumer opens it again.
+TEST_F(GestureTest, NotificationsConfigureTheWindowFromTheConsumersAnswers)
 {
     const DWORD ids[5] = {GID_ZOOM, GID_PAN, GID_ROTATE, GID_TWOFINGERTAP, GID_PRESSANDTAP};
     const struct
@@ -151,6 +153,17 @@ TEST_F(GestureTest, NegotiationTurnsAnswersIntoTheWindowsConfiguration)
         }
         EXPECT_EQ(touch.consumer->askedAt.back(), touch.ClientOf(touch.ServedPoint()));
     }
+
+    SendGestureNotify(touch.hwnd, touch.PlainPoint());
+    const auto blocked = LastGestureConfig(touch.hwnd);
+    ASSERT_EQ(blocked.size(), 1u);
+    EXPECT_TRUE(blocked[0].dwID == 0 && blocked[0].dwWant == 0 && blocked[0].dwBlock == 1);
+    EXPECT_FALSE(touch.Step(GID_PAN, GF_BEGIN, touch.PlainPoint()).consumed);
+    EXPECT_TRUE(touch.consumer->pans.empty());
+    SendGestureNotify(touch.hwnd, touch.ServedPoint());
+    // The chosen consumer keeps the gesture when the finger leaves its widget.
+    EXPECT_TRUE(touch.Step(GID_PAN, GF_BEGIN, touch.PlainPoint()).consumed);
+    EXPECT_EQ(touch.consumer->pans.size(), 1u);
 }
 
 // Without the system's gesture functions (the tst_gesture_absent run) the router configures
@@ -168,27 +181,10 @@ TEST_F(GestureTest, WithoutGestureFunctionsMessagesStayUnconsumed)
                 touch.consumer->rotates.empty());
 }
 
-// Nothing on the parent chain wants gestures: the whole window is blocked and its steps go
-// unconsumed; the next notification over a consumer opens it again.
-TEST_F(GestureTest, NotificationWithoutConsumerBlocksTheWindowUntilOneOverAConsumer)
-{
-    TouchWindow touch;
-    SendGestureNotify(touch.hwnd, touch.ServedPoint());
-    SendGestureNotify(touch.hwnd, touch.PlainPoint());
-    const auto blocked = LastGestureConfig(touch.hwnd);
-    ASSERT_EQ(blocked.size(), 1u);
-    EXPECT_TRUE(blocked[0].dwID == 0 && blocked[0].dwWant == 0 && blocked[0].dwBlock == 1);
-    EXPECT_FALSE(touch.Step(GID_PAN, GF_BEGIN, touch.PlainPoint()).consumed);
-    EXPECT_TRUE(touch.consumer->pans.empty());
-
-    SendGestureNotify(touch.hwnd, touch.ServedPoint());
-    // The chosen consumer keeps the gesture when the finger leaves its widget.
-    EXPECT_TRUE(touch.Step(GID_PAN, GF_BEGIN, touch.PlainPoint()).consumed);
-    EXPECT_EQ(touch.consumer->pans.size(), 1u);
-}
-
-// Every kind decoded from its arguments; start values follow begin steps only.
-TEST_F(GestureTest, StepsAreDecodedPerKind)
+// Every kind decoded from its arguments; start values follow begin steps only. A step for a
+// native child window is passed up to the top-level window by the default window procedure
+// and decoded there, in the top-level window's coordinates.
+TEST_F(GestureTest, StepsAreDecodedPerKindAlsoForChildWindows)
 {
     TouchWindow touch;
     SendGestureNotify(touch.hwnd, touch.ServedPoint());
@@ -228,22 +224,13 @@ TEST_F(GestureTest, StepsAreDecodedPerKind)
     ASSERT_EQ(c.taps.size() + c.pressAndTaps.size(), 2u);
     EXPECT_EQ(c.taps[0].distance, 42);
     EXPECT_EQ(c.pressAndTaps[0].tapPos, client + QPoint(-10, 3));
-}
 
-// A step for a native child window is passed up to the top-level window by the default
-// window procedure and decoded there, in the top-level window's coordinates.
-TEST_F(GestureTest, ChildWindowStepGoesUpThroughTheDefaultProcedure)
-{
-    TouchWindow touch;
     touch.served->setAttribute(Qt::WA_NativeWindow);
     QTest::qWait(0);
     const HWND child = HandleOfWindow(touch.served->windowHandle());
-    ASSERT_NE(child, touch.hwnd);
     ASSERT_EQ(GetParent(child), touch.hwnd);
-    SendGestureNotify(touch.hwnd, touch.ServedPoint());
-    EXPECT_TRUE(SendGesture(child, {GID_PAN, GF_BEGIN, touch.ServedPoint(), 0}).consumed);
-    ASSERT_EQ(touch.consumer->pans.size(), 1u);
-    EXPECT_EQ(touch.consumer->pans[0].pos, touch.ClientOf(touch.ServedPoint()));
+    EXPECT_TRUE(SendGesture(child, {GID_PAN, GF_BEGIN, at, 0}).consumed);
+    EXPECT_EQ(c.pans.back().pos, client);
 }
 
 // Broken or foreign input: nothing decoded, nothing crashes, every handle ends up closed.
