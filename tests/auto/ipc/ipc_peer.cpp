@@ -77,7 +77,6 @@ int Focus()
 int FocusX11()
 {
     QWidget window;
-    window.resize(200, 100);
     window.show();
     QApplication::processEvents();
     Tavrin::Util::SwitchToThisWindow(static_cast<long long>(window.winId()), false);
@@ -98,14 +97,6 @@ int MasterTellId()
     return 0;
 }
 
-int Run(const std::string& command)
-{
-    if (command == "focus" || command == "focus-x11") {
-        return command == "focus" ? Focus() : FocusX11();
-    }
-    return command == "master-tell-id" ? MasterTellId() : AsSlave(command);
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -116,5 +107,8 @@ int main(int argc, char** argv)
     // Only the window needs a GUI application; the rest starts much faster without one.
     const std::unique_ptr<QCoreApplication> application(
         command == "focus-x11" ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
-    return Run(command);
+    if (command == "focus" || command == "focus-x11") {
+        return command == "focus" ? Focus() : FocusX11();
+    }
+    return command == "master-tell-id" ? MasterTellId() : AsSlave(command);
 }

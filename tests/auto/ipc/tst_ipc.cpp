@@ -47,12 +47,6 @@ QStringList ChannelObjects()
         .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-std::string Send(IDataChannel& channel, const std::string& text)
-{
-    EXPECT_TRUE(channel.WriteMessage(text.data(), text.size()));
-    return Receive(channel);
-}
-
 // Sets an environment variable while it lives.
 struct ScopedEnv
 {
@@ -106,7 +100,8 @@ TEST(Channel, MessagesOfEverySizeGoBothWaysWholeAndInOrderThroughPrivateObjects)
         for (std::size_t i = 0; i < size; ++i) {
             message[i] = static_cast<char>((i * 131 + size) & 0xFF);
         }
-        EXPECT_EQ(Send(*client.channel, message), message) << size << " bytes";
+        EXPECT_TRUE(client.channel->WriteMessage(message.data(), size));
+        EXPECT_EQ(Receive(*client.channel), message) << size << " bytes";
     }
     // Back to back, the first longer than the reader's buffer: it gets the start, the rest of
     // that message is dropped, and the next comes whole.
@@ -309,10 +304,8 @@ TEST(SlaveSetUp, TheCommandLineDecidesWhetherTheSlaveJoins)
     const std::pair<QStringList, QString> cases[] = {
         {{"/MasterPipeId=4711", pid}, "result=1 channel=1 handle=1"},
         {{"/MasterPipeId=4711"}, none},
-        {{pid}, none},
         {{"/MasterPipeId=", pid}, none},
         {{"/MasterPipeId=4711", "/ProcessId=12ab"}, none},
-        {{"/MasterPipeId=4711", "/ProcessId=0"}, none},
         {{"/MasterPipeId=5", pid}, none},      // no pipes
         {{"x/MasterPipeId=4711", pid}, none},  // "x4711"
         // The last of each switch wins; a master that cannot be opened gives no handle.
@@ -352,7 +345,6 @@ TEST(FocusTransferer, RepliesDecideWhichWindowTheSlaveSwitchesTo)
         {"yes=abc", "0", getpid()},
         {"yes=12345678901234567890", "0", getpid()},
         {"", "", getpid()},
-        {"YES=5", "", getpid()},
         {"", "", ended},
     };
     int id = 100;
