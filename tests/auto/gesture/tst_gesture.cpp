@@ -78,11 +78,6 @@ public:
     int WantGesture(const Gesture::Pan&) override { return answers[1]; }
 };
 
-HWND HandleOf(QWidget* widget)
-{
-    return HandleOfWindow(widget->window()->windowHandle());
-}
-
 // Shows a top-level widget and waits until it can be touched.
 void ShowAndWait(QWidget* window)
 {
@@ -103,7 +98,7 @@ struct TouchWindow
         layout->addWidget(served = new QWidget);
         consumer = new RecordingConsumer(served);
         ShowAndWait(&window);
-        hwnd = HandleOf(&window);
+        hwnd = HandleOfWindow(window.windowHandle());
     }
     QPoint PlainPoint() const { return plain->mapToGlobal(plain->rect().center()); }
     QPoint ServedPoint() const { return served->mapToGlobal(served->rect().center()); }
@@ -259,7 +254,7 @@ TEST_F(GestureTest, BadMessagesAreLeftAlone)
     const HGESTUREINFO open = OpenGestureInfoHandle(touch.hwnd, pan);
     EXPECT_FALSE(GetGestureInfo(open, &shortInfo)) << "wrong cbSize";
     // Another window's handle is decoded for the window the message went to, then closed.
-    EXPECT_TRUE(send(touch.hwnd, OpenGestureInfoHandle(HandleOf(&other), pan)));
+    EXPECT_TRUE(send(touch.hwnd, OpenGestureInfoHandle(HandleOfWindow(other.windowHandle()), pan)));
     EXPECT_TRUE(send(touch.hwnd, open));
     EXPECT_EQ(touch.consumer->pans.size(), 2u);
     EXPECT_FALSE(send(reinterpret_cast<HWND>(0xdead), nullptr)) << "unknown window";
@@ -337,7 +332,7 @@ TEST_F(GestureTest, EmitterWantsWhatItIsSwitchedOnFor)
 // A pan of a few steps over a real scroll area, delivered through the layer.
 void Pan(QWidget* area, const std::vector<QPoint>& points)
 {
-    const HWND hwnd = HandleOf(area);
+    const HWND hwnd = HandleOfWindow(area->windowHandle());
     const QPoint origin = area->mapToGlobal(QPoint(0, 0));
     SendGestureNotify(hwnd, origin + points.front());
     for (size_t i = 0; i < points.size(); ++i) {
