@@ -363,8 +363,8 @@ TEST_F(GestureTest, ScrolledContentFollowsTheFingerBetweenBeginAndEnd)
     EXPECT_EQ(position(), QPoint(60, 47));
 }
 
-// An item view scrolls by pixels while panned and is back in its modes afterwards; one in
-// item-wise scrolling panned to its very end stays there.
+// An item view in item-wise scrolling scrolls by pixels while panned and is back in its modes
+// afterwards; panned to its very end, it stays there.
 TEST_F(GestureTest, ItemViewScrollsPerPixelDuringThePanAndKeepsItsEnd)
 {
     QStringListModel model(QString("row ").repeated(200).split(' ', Qt::SkipEmptyParts));
@@ -382,13 +382,9 @@ TEST_F(GestureTest, ItemViewScrollsPerPixelDuringThePanAndKeepsItsEnd)
             EXPECT_EQ(list.verticalScrollMode(), QAbstractItemView::ScrollPerPixel);
         }
     });
-    Pan(&list, {{50, 140}, {50, 100}, {50, 100}});
-    EXPECT_EQ(list.verticalScrollMode(), QAbstractItemView::ScrollPerItem);
-    EXPECT_EQ(list.horizontalScrollMode(), QAbstractItemView::ScrollPerItem);
-    EXPECT_GT(v->value(), 0);
-
     Pan(&list, {{50, 140}, {50, -30000}, {50, -30000}});
     EXPECT_EQ(list.verticalScrollMode(), QAbstractItemView::ScrollPerItem);
+    EXPECT_EQ(list.horizontalScrollMode(), QAbstractItemView::ScrollPerItem);
     EXPECT_EQ(v->value(), v->maximum());
 }
 
