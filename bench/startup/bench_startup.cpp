@@ -1,8 +1,10 @@
 // Whole-process start-up of the demo product against a bare Qt Widgets program that shows the
-// same main window (bench_bare_window). Each program is started `runs` times, alternating,
-// after one unmeasured warm-up each: wall time from spawn until the child is reaped, and the
-// child's peak resident set from wait4. The demo runs `--offscreen-smoke --quit-after-start`,
-// so it quits as soon as ApplicationStarted has been handled in its event loop.
+// same main window (bench_bare_window), and against itself with its start-up phases neither
+// measured nor logged (TAVRIN_STARTUP_PROFILE=off). Each program is started `runs` times,
+// alternating, after one unmeasured warm-up each: wall time from spawn until the child is reaped,
+// and the child's peak resident set from wait4. The demo runs `--offscreen-smoke
+// --quit-after-start`, so it quits as soon as ApplicationStarted has been handled in its event
+// loop.
 //   bench_startup [runs]        runs per program, 1..1000, default 20
 #include <algorithm>
 #include <cerrno>
@@ -49,7 +51,8 @@ struct Sample
 struct Program
 {
     const char* label;
-    std::vector<std::string> command;  // the executable, then its arguments
+    std::vector<std::string> command;      // the executable, then its arguments
+    std::vector<std::string> environment;  // NAME=value added to this process's environment
     std::vector<Sample> samples;
 };
 
@@ -167,7 +170,15 @@ std::optional<Sample> RunOnce(const Program& program, const Sandbox& sandbox, st
 
     const double start = NowMs();
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    std::vector<char*> envp;
+    for (const std::string& entry : program.environment) {
+        envp.push_back(const_cast<char*>(entry.c_str()));
+    }
+    for (char** entry = environ; *entry; ++entry) {
+        envp.push_back(*entry);
+    }
+    envp.push_back(nullptr);
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
         error = "cannot start " + program.command[0] + ": " + strerror(spawned);
@@ -233,13 +244,13 @@ std::string Format(const char* format, double value)
     return text;
 }
 
-void PrintTable(const Program& bare, const Program& demo, int runs)
+void PrintTable(const Program& bare, const Program& demo, const Program& unmeasured, int runs)
 {
     const double ratio = MedianMs(demo) / MedianMs(bare);
     const double extraMiB = MedianRssMiB(demo) - MedianRssMiB(bare);
     std::printf("Start-up to the event loop and out, %d runs each, medians\n\n", runs);
     PrintRow("", "wall time", "cpu time", "peak RSS");
-    for (const Program* program : {&bare, &demo}) {
+    for (const Program* program : {&bare, &demo, &unmeasured}) {
         PrintRow(program->label, Format("%.1f ms", MedianMs(*program)),
                  Format("%.1f ms", MedianCpuMs(*program)),
                  Format("%.1f MiB", MedianRssMiB(*program)));
@@ -250,6 +261,9 @@ void PrintTable(const Program& bare, const Program& demo, int runs)
              Format("<= +%.1f MiB", kExtraMemoryTargetMiB));
     PrintRow("", ratio <= kTimeRatioTarget ? "met" : "MISSED", "",
              extraMiB <= kExtraMemoryTargetMiB ? "met" : "MISSED");
+    PrintRow("measured/unmeasured", Format("%.3fx", MedianMs(demo) / MedianMs(unmeasured)),
+             Format("%.3fx", MedianCpuMs(demo) / MedianCpuMs(unmeasured)),
+             Format("%+.1f MiB", MedianRssMiB(demo) - MedianRssMiB(unmeasured)));
 }
 
 int ParseRuns(int argc, char** argv)
@@ -282,15 +296,21 @@ int main(int argc, char** argv)
         Program bare{"bench_bare_window",
                      {BARE_WINDOW_EXECUTABLE, KESTREL_RESOURCES "/themes/light",
                       KESTREL_RESOURCES "/locales/en_US/kestrel_en_US.qm"},
+                     {},
                      {}};
-        Program demo{
-            "tavrin-kestrel", {KESTREL_EXECUTABLE, "--offscreen-smoke", "--quit-after-start"}, {}};
+        const std::vector<std::string> demoCommand{KESTREL_EXECUTABLE, "--offscreen-smoke",
+                                                   "--quit-after-start"};
+        Program demo{"tavrin-kestrel", demoCommand, {}, {}};
+        // The same start with its phases neither measured nor logged.
+        Program unmeasured{"  profile off", demoCommand, {"TAVRIN_STARTUP_PROFILE=off"}, {}};
         std::string error;
         // The warm-up fills the page cache and makes the demo's first launch, which writes
         // its settings, so every measured run is a regular launch.
         for (int run = -1; run < runs; ++run) {
-            const bool bareFirst = run % 2 == 0;
-            for (Program* program : {bareFirst ? &bare : &demo, bareFirst ? &demo : &bare}) {
+            // The order turns every run, so no program always follows the same one.
+            Program* order[] = {&bare, &demo, &unmeasured};
+            std::rotate(order, order + (run + 1) % 3, order + 3);
+            for (Program* program : order) {
                 const std::optional<Sample> sample = RunOnce(*program, sandbox, error);
                 if (!sample) {
                     std::fprintf(stderr, "%s\n", error.c_str());
@@ -301,7 +321,7 @@ int main(int argc, char** argv)
                 }
             }
         }
-        PrintTable(bare, demo, runs);
+        PrintTable(bare, demo, unmeasured, runs);
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "%s\n", failure.what());
         return 1;

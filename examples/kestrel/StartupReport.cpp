@@ -58,7 +58,9 @@ QStringList StartupReport(const Application& application)
             NameOrNone(lookAndFeel ? lookAndFeel->GetCurrentLocale() : std::string()),
         QStringLiteral("preferred browser: ") + PreferredBrowser(application),
         QStringLiteral("start-up phases: ") +
-            QString::fromStdString(Tavrin::App::StartupProfile::Instance().Describe()),
+            (Tavrin::App::StartupProfile::IsSwitchedOff()
+                 ? QStringLiteral("(not measured)")
+                 : QString::fromStdString(Tavrin::App::StartupProfile::Instance().Describe())),
     };
     const QString urlDump = UrlDumpReportLine();
     if (!urlDump.isEmpty()) {

@@ -1,5 +1,7 @@
 #include <Tavrin/Links/LinksManager.h>
 
+#include <Tavrin/Links/LinkTable_p.h>
+
 #include <Tavrin/App/Application/ICustomizationManager.h>
 #include <Tavrin/App/Application/ILookAndFeelManager.h>
 #include <Tavrin/App/Application/ISettingsManager.h>
@@ -11,9 +13,6 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QHash>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
 #include <QStringList>
 #include <QUrl>
 
@@ -32,27 +31,6 @@ namespace {
 const char kLinkTableName[] = "links.json";
 const QString kDefaultMember = QStringLiteral("default");
 
-// Templates of one link by locale; a link written as a plain string has only "default".
-using LocaleTemplates = QHash<QString, QString>;
-using LinkTable = QHash<QString, LocaleTemplates>;
-
-bool ReadLocaleTemplates(const QJsonValue& value, LocaleTemplates& templates)
-{
-    if (value.isString()) {
-        templates.insert(kDefaultMember, value.toString());
-        return true;
-    }
-    if (!value.isObject())
-        return false;
-    const QJsonObject object = value.toObject();
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        if (!it.value().isString())
-            return false;
-        templates.insert(it.key(), it.value().toString());
-    }
-    return true;
-}
-
 // A missing table is a product without links; a broken one is a packaging fault worth an
 // ERROR. Members of the wrong shape are dropped one by one so one typo does not take every
 // link of the product with it.
@@ -70,29 +48,12 @@ LinkTable LoadLinkTable()
                    << file.errorString().toStdString();
         return {};
     }
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError) {
-        LOG(ERROR) << "Link table " << path.toStdString()
-                   << " is malformed: " << error.errorString().toStdString() << " at offset "
-                   << error.offset;
-        return {};
-    }
-    if (!document.isObject()) {
-        LOG(ERROR) << "Link table " << path.toStdString()
-                   << " is not an object of key strings to URL templates";
-        return {};
-    }
-
     LinkTable table;
+    QString error;
     QStringList skipped;
-    const QJsonObject object = document.object();
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        LocaleTemplates templates;
-        if (ReadLocaleTemplates(it.value(), templates))
-            table.insert(it.key(), templates);
-        else
-            skipped << it.key();
+    if (!ParseLinkTable(file.readAll(), table, error, skipped)) {
+        LOG(ERROR) << "Link table " << path.toStdString() << " is " << error.toStdString();
+        return {};
     }
     if (!skipped.isEmpty()) {
         LOG(ERROR) << "Link table " << path.toStdString()
@@ -209,38 +170,6 @@ struct LinksManager::Impl
         return versionText;
     }
 
-    // One forward pass over the template: a placeholder is the text between a "}" and the last
-    // "{" before it; values are inserted as they are, never expanded again, so a "{" in an
-    // e-mail address or a parameter stays text.
-    QString Expand(const QString& pattern, const QMap<QString, QString>& parameters,
-                   const QString& locale) const
-    {
-        QString result;
-        result.reserve(pattern.size() + 32);
-        int copied = 0;  // pattern text before this is in the result
-        int open = -1;   // the last "{" seen
-        for (int close = 0; close < pattern.size(); ++close) {
-            const QChar c = pattern.at(close);
-            if (c == QLatin1Char('{')) {
-                open = close;
-                continue;
-            }
-            if (c != QLatin1Char('}') || open < copied)
-                continue;
-            result.append(pattern.midRef(copied, open - copied));
-            const QStringRef name = pattern.midRef(open + 1, close - open - 1);
-            const auto parameter = parameters.isEmpty() ? parameters.constEnd()
-                                                        : parameters.constFind(name.toString());
-            if (parameter != parameters.constEnd())
-                result.append(parameter.value());
-            else if (!AppendBuiltIn(name, locale, result))
-                result.append(pattern.midRef(open, close + 1 - open));
-            copied = close + 1;
-        }
-        result.append(pattern.midRef(copied));
-        return result;
-    }
-
     // A link is never worth an exception in the caller's face: a failing service gives an
     // empty URL and an ERROR line instead.
     QString GenerateSafely(const QString& key, const QMap<QString, QString>& parameters) const
@@ -266,7 +195,10 @@ struct LinksManager::Impl
             pattern = link->constFind(kDefaultMember);
         if (pattern == link->constEnd())
             return QString();
-        return Expand(pattern.value(), parameters, locale);
+        return ExpandLinkTemplate(pattern.value(), parameters,
+                                  [this, &locale](const QStringRef& name, QString& result) {
+                                      return AppendBuiltIn(name, locale, result);
+                                  });
     }
 };
 

@@ -32,10 +32,12 @@ struct LayerState
     std::map<quintptr, WindowConfig> configs;
 };
 
+// Never destroyed: a window may go after static destruction has begun (an application object
+// that is itself a static), and its last signal still reaches the state.
 LayerState& State()
 {
-    static LayerState state;
-    return state;
+    static LayerState* const state = new LayerState;
+    return *state;
 }
 
 quintptr Key(const void* handle)

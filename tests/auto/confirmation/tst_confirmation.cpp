@@ -1,23 +1,30 @@
 // The confirmation box and the colour dialog helper on real store files: which answers are
-// remembered and how, the layout the box builds, broken store contents, and what a second
-// process finds in the store (confirmation_peer).
+// remembered and how, the layout the box builds, broken store contents, and what a later
+// process of the product finds in the store (this program run again, see RunAsLaterProcess).
+#include <Tavrin/App/Application/Application.h>
+#include <Tavrin/App/Application/ColorDialogHelper.h>
 #include <Tavrin/App/Application/ConfirmationAlertBox.h>
 #include <Tavrin/App/Application/SettingsManager.h>
 
 #include "TestSupport.h"
 
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
+#include <tuple>
 #include <utility>
 
+using Tavrin::App::Application;
 using Tavrin::App::ConfirmationAlertBox;
 using Tavrin::App::SettingsManager;
 using Tavrin::Test::AlertBoxAnswerer;
@@ -32,9 +39,8 @@ const QMessageBox::StandardButtons kYesNoCancel =
 std::shared_ptr<SettingsManager> NewStore(const QString& iniText = {})
 {
     const QString path = Tavrin::Test::NewTempDir("store") + "/store.ini";
-    if (!iniText.isEmpty()) {
+    if (!iniText.isEmpty())
         Tavrin::Test::WriteFile(path, iniText.toUtf8());
-    }
     return std::make_shared<SettingsManager>(path, QSettings::IniFormat);
 }
 
@@ -48,9 +54,8 @@ Outcome Ask(const std::shared_ptr<SettingsManager>& store, const QString& id, Bu
                              "Delete the project?", kYesNoCancel);
     box.SetConfirmationId(id);
     box.SetDontConfirm(tick);
-    if (setUp) {
+    if (setUp)
         setUp(box);
-    }
     AlertBoxAnswerer answerer;
     answerer.answer = press;
     const Button answer = box.Exec();
@@ -69,13 +74,9 @@ QString Stored(const std::shared_ptr<SettingsManager>& store, const QString& id)
 
 QStringList RunPeer(const QStringList& arguments)
 {
-    QProcess peer;
-    peer.start(CONFIRMATION_PEER_EXECUTABLE, arguments);
-    if (!peer.waitForFinished(kPeerTimeoutMs) || peer.exitStatus() != QProcess::NormalExit) {
-        peer.kill();
-        peer.waitForFinished(kPeerTimeoutMs);
-        return {"(peer failed)"};
-    }
+    QProcess peer;  // killed when it is still running at the end
+    peer.start(QCoreApplication::applicationFilePath(), arguments);
+    peer.waitForFinished(kPeerTimeoutMs);
     return QString(peer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
 }
 
@@ -84,18 +85,12 @@ QStringList RunPeer(const QStringList& arguments)
 // What one ticked (or unticked) answer leaves in the store, and what the next Exec does.
 TEST(ConfirmationAlertBox, RemembersOnlyTheAnswersItMayAndReturnsThemWithoutShowing)
 {
-    struct Case
-    {
-        const char* name;
-        bool tick;
-        Button press;
-        std::function<void(ConfirmationAlertBox&)> setUp;
-        QString stored;  // "<dont_confirm>|<answer>"
-    };
+    using SetUp = std::function<void(ConfirmationAlertBox&)>;
     const auto rememberOnly = [](QMessageBox::StandardButtons answers) {
         return [answers](ConfirmationAlertBox& box) { box.SetRememberOnly(answers); };
     };
-    const Case cases[] = {
+    // Name, tick, button pressed, set-up; then "<dont_confirm>|<answer>" stored.
+    const std::tuple<const char*, bool, Button, SetUp, QString> cases[] = {
         {"unticked", false, QMessageBox::Yes, {}, "-|-"},
         {"ticked yes", true, QMessageBox::Yes, {}, "1|16384"},
         {"ticked no is no rejection", true, QMessageBox::No, {}, "1|65536"},
@@ -110,16 +105,16 @@ TEST(ConfirmationAlertBox, RemembersOnlyTheAnswersItMayAndReturnsThemWithoutShow
         {"forced answer needs a tick", false, QMessageBox::No,
          [](ConfirmationAlertBox& box) { box.SetForceSaveAnswer(QMessageBox::Ok); }, "-|-"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, tick, press, setUp, stored] : cases) {
+        SCOPED_TRACE(name);
         const auto store = NewStore();
         // A forced answer is stored, not returned.
-        EXPECT_EQ(Ask(store, "delete", c.press, c.tick, c.setUp), Outcome(true, c.press));
-        EXPECT_EQ(Stored(store, "delete"), c.stored);
-        const bool remembered = c.stored != "-|-";
+        EXPECT_EQ(Ask(store, "delete", press, tick, setUp), Outcome(true, press));
+        EXPECT_EQ(Stored(store, "delete"), stored);
+        const bool remembered = stored != "-|-";
         EXPECT_EQ(Ask(store, "delete", QMessageBox::Yes),
-                  Outcome(!remembered, remembered ? Button(c.stored.section('|', 1).toInt())
-                                                  : QMessageBox::Yes));
+                  Outcome(!remembered,
+                          remembered ? Button(stored.section('|', 1).toInt()) : QMessageBox::Yes));
         EXPECT_EQ(Ask(store, "other", QMessageBox::No).second, QMessageBox::No);
     }
 }
@@ -139,9 +134,8 @@ TEST(ConfirmationAlertBox, NoAnswerIsRememberedWhenTheBoxEndsWithoutOne)
         });
         EXPECT_EQ(box->Exec(), QMessageBox::NoButton) << parentDeleted;
         EXPECT_EQ(Stored(store, "leave"), "-|-") << parentDeleted;
-        if (!parentDeleted) {
+        if (!parentDeleted)
             delete parent;
-        }
     }
 }
 
@@ -156,7 +150,6 @@ TEST(ConfirmationAlertBox, PutsTheCheckBoxBesideTheButtonsAndMarksThemForStyleSh
     EXPECT_EQ(box.GetConfirmationText(), "Don't show this again");
     EXPECT_EQ(box.button(QMessageBox::Ok)->property("styleHint"), "activeButton");
     EXPECT_EQ(box.button(QMessageBox::Cancel)->property("styleHint"), "rejectButton");
-    box.SetWidth(500);
     box.SetLearnMoreLink("https://kestrel.example/help");
     for (const char* informative : {"", "The file changed on disk."}) {
         box.setInformativeText(informative);  // a new layout each time
@@ -180,23 +173,17 @@ TEST(ConfirmationAlertBox, PutsTheCheckBoxBesideTheButtonsAndMarksThemForStyleSh
 // Store contents written by hand: what the next Exec makes of them.
 TEST(ConfirmationAlertBox, ReadsBrokenStoreValuesTheWayTheStoreConvertsThem)
 {
-    const struct
-    {
-        const char* ini;
-        bool shown;
-        Button answer;
-    } cases[] = {
+    // The store's text; whether the box shows, and the answer.
+    const std::tuple<const char*, bool, Button> cases[] = {
         {"[confirm]\nq_dont_confirm=true\nq_answer=65536\n", false, QMessageBox::No},
         {"[confirm]\nq_dont_confirm=true\nq_answer=Yes please\n", false, QMessageBox::NoButton},
         {"[confirm]\nq_dont_confirm=garbage\n", false, QMessageBox::NoButton},
         {"[confirm]\nq_dont_confirm=false\nq_answer=65536\n", true, QMessageBox::Yes},
-        {"[confirm]\nq_dont_confirm=0\nq_answer=65536\n", true, QMessageBox::Yes},
         {"[confirm]\nq_dont_confirm=@ByteArray(\\0\\x1)\n", false, QMessageBox::NoButton},
         {"[confirm]\nq_answer=16384\n", true, QMessageBox::Yes},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Ask(NewStore(c.ini), "q", QMessageBox::Yes), Outcome(c.shown, c.answer)) << c.ini;
-    }
+    for (const auto& [ini, shown, answer] : cases)
+        EXPECT_EQ(Ask(NewStore(ini), "q", QMessageBox::Yes), Outcome(shown, answer)) << ini;
 }
 
 // Reset asks one question again, ResetAll every question of the store; answers stay.
@@ -204,9 +191,8 @@ TEST(ConfirmationAlertBox, ResetAndResetAllAskAgainButKeepTheAnswers)
 {
     const auto store = NewStore();
     const QString ids[] = {"delete", "nested/path", "Удалить «проект»", ""};
-    for (const QString& id : ids) {
+    for (const QString& id : ids)
         Ask(store, id, QMessageBox::No, true);
-    }
     ConfirmationAlertBox one(store, Tavrin::Util::AlertBox::Question, "", "", kYesNoCancel);
     one.SetConfirmationId("delete");
     one.Reset();
@@ -231,11 +217,12 @@ TEST(ConfirmationAlertBox, RemembersAnAnswerAcrossProcessesOnOneStoreFile)
 {
     const QString store = Tavrin::Test::NewTempDir("peer") + "/store.ini";
     const QString id = "Löschen 項目";
+    // Id, button to press (Yes, No, Cancel), tick; the later process's answer.
     const QStringList runs[][2] = {
-        {{id, "Yes", "1"}, {"shown 16384"}},
-        {{id, "No", "0"}, {"remembered 16384"}},
-        {{"cancel", "Cancel", "1"}, {"shown 4194304"}},
-        {{"cancel", "No", "0"}, {"shown 65536"}},
+        {{id, "16384", "1"}, {"shown 16384"}},
+        {{id, "65536", "0"}, {"remembered 16384"}},
+        {{"cancel", "4194304", "1"}, {"shown 4194304"}},
+        {{"cancel", "65536", "0"}, {"shown 65536"}},
     };
     for (const auto& run : runs) {
         EXPECT_EQ(RunPeer(QStringList{"ask", store} + run[0]), run[1])
@@ -252,9 +239,8 @@ TEST(ColorDialogHelper, CustomColoursSurviveTheProcessAndBrokenEntriesStayLocal)
     const QString key = "Tavrin::App::ColorDialogHelper/";
     const QString store = Tavrin::Test::NewTempDir("colours") + "/store.ini";
     QStringList row;
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < 16; ++i)
         row << QColor::fromHsv(i * 22, 200, 180).name();
-    }
     // Nothing saved changes nothing; what is saved replaces the whole group.
     QSettings(store, QSettings::IniFormat).setValue(key + "Color40", "#123456");
     EXPECT_EQ(RunPeer(QStringList{"colours", store} + row),
@@ -266,28 +252,75 @@ TEST(ColorDialogHelper, CustomColoursSurviveTheProcessAndBrokenEntriesStayLocal)
     EXPECT_EQ(saved.value(key + "ColorsCount").toInt(), 16);
     EXPECT_EQ(saved.value(key + "Color0").toString(), "#102030");
 
-    const struct
-    {
-        const char* entries;
-        QString loaded;  // the first four slots
-    } cases[] = {
+    // The group's entries; the first four slots loaded.
+    const std::pair<const char*, QString> cases[] = {
         {"ColorsCount=3\nColor0=#123456\nColor1=not a colour\nColor3=#abcdef\n",
          "#123456 #000000 #000000 #ffffff"},
         {"ColorsCount=2147483647\nColor0=#123456\nColor3=#abcdef\n",
          "#123456 #000000 #000000 #abcdef"},
         {"ColorsCount=lots\nColor0=#123456\n", "#ffffff #ffffff #ffffff #ffffff"},
-        {"ColorsCount=-4\nColor0=#123456\n", "#ffffff #ffffff #ffffff #ffffff"},
     };
     QStringList stores, expected;
-    for (const auto& c : cases) {
+    for (const auto& [entries, loaded] : cases) {
         stores << Tavrin::Test::NewTempDir("colours") + "/store.ini";
-        Tavrin::Test::WriteFile(
-            stores.last(), QByteArray("[Tavrin%3A%3AApp%3A%3AColorDialogHelper]\n") + c.entries);
-        expected << c.loaded;
+        Tavrin::Test::WriteFile(stores.last(),
+                                QByteArray("[Tavrin%3A%3AApp%3A%3AColorDialogHelper]\n") + entries);
+        expected << loaded;
     }
     QStringList loaded = RunPeer(QStringList{"colours"} + stores);
-    for (QString& line : loaded) {
+    for (QString& line : loaded)
         line = line.section(' ', 0, 3);
-    }
     EXPECT_EQ(loaded, expected);
+}
+
+// This program run again as a later process of the product, on a store file of the test's:
+//   ask <store.ini> <id> <button> <tick 0|1>
+//       asks "Delete the project?" under the id; a box that comes up gets the check box set as
+//       told and <button> (a QMessageBox::StandardButton number) pressed. Prints
+//       "shown <answer>" or "remembered <answer>".
+//   colours <store.ini>... [#<colour>...]
+//       for each store in turn: starts from Qt's white custom colours, loads them through a
+//       ColorDialogHelper on that store and prints them, one line of sixteen "#rrggbb" names;
+//       then sets the given colours in slots 0, 1, ... and lets the helper save them.
+int RunAsLaterProcess(int argc, char** argv)
+{
+    Application application(argc, argv, Application::AppContext{false});
+    const QStringList arguments = QCoreApplication::arguments().mid(2);
+    if (QCoreApplication::arguments()[1] == "ask") {
+        const auto [shown, answer] =
+            Ask(std::make_shared<SettingsManager>(arguments[0], QSettings::IniFormat), arguments[1],
+                Button(arguments[2].toInt()), arguments[3] == "1");
+        std::printf("%s %d\n", shown ? "shown" : "remembered", answer);
+        return 0;
+    }
+    const QStringList colours = arguments.filter(QRegularExpression("^#"));
+    for (const QString& store : arguments) {
+        if (colours.contains(store))
+            continue;
+        application.SetSettingsManager(
+            std::make_shared<SettingsManager>(store, QSettings::IniFormat));
+        QStringList loaded;
+        for (int i = 0; i < QColorDialog::customCount(); ++i)
+            QColorDialog::setCustomColor(i, Qt::white);  // Qt's own start
+        Tavrin::App::ColorDialogHelper helper;
+        for (int i = 0; i < QColorDialog::customCount(); ++i)
+            loaded << QColorDialog::customColor(i).name();
+        std::printf("%s\n", qPrintable(loaded.join(' ')));
+        for (int i = 0; i < colours.size(); ++i)
+            QColorDialog::setCustomColor(i, QColor(colours[i]));
+    }
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc > 2 && (argv[1] == std::string("ask") || argv[1] == std::string("colours")))
+        return RunAsLaterProcess(argc, argv);
+    Tavrin::Test::EnterSandbox();
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    Tavrin::Test::PointSettingsAtSandbox();
+    const int result = RUN_ALL_TESTS();
+    Tavrin::Test::LeaveSandbox();
+    return result;
 }

@@ -19,11 +19,10 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
-#include <cinttypes>
 #include <atomic>
+#include <cinttypes>
 #include <cstdint>
 #include <future>
-#include <random>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -250,14 +249,6 @@ TEST(PropertySerializer, ReadsMembersInDocumentOrderDecodesStringsAndMergesOrRep
               "kept|window=w{width=9;x=5};theme=light{detail=d}");
     EXPECT_EQ(Read(target, R"({"fresh": "2"})"), "");
     EXPECT_EQ(target.GetName() + "|" + target.GetString() + "|" + Dump(target), "prefs||fresh=2");
-
-    // The input: a string that shrank is exhausted, not overrun.
-    std::string text = "abcdef";
-    const auto input = DataInputString::Create(&text);
-    char buffer[4];
-    ASSERT_EQ(input->Read(buffer, 4), 4u);
-    text.resize(2);
-    EXPECT_EQ(input->Read(buffer, 4), 0u);
 }
 
 TEST(PropertySerializer, BadInputIsRejectedWithItsOffsetAndChangesNothing)
@@ -279,25 +270,6 @@ TEST(PropertySerializer, BadInputIsRejectedWithItsOffsetAndChangesNothing)
         EXPECT_THAT(Read(target, json), HasSubstr(error)) << testing::PrintToString(json);
         EXPECT_EQ(Dump(target), "child=c");
     }
-
-    // Damaged documents are rejected with an offset, or read back the same once written.
-    std::mt19937 random(20240611);
-    const std::string valid =
-        R"({"a": {"b": "x\u00e9y", "": "été"}, "n": -1.5e3, "arr": [1, true, null, {"k": []}]})";
-    int accepted = 0;
-    for (int round = 0; round < 3000; ++round) {
-        std::string input = valid;  // with one to three bytes changed, and some cut short
-        for (int i = 0; i <= round % 3; ++i)
-            input[random() % input.size()] = static_cast<char>(random());
-        input.resize(round % 5 ? input.size() : random() % input.size());
-        Property target, back;
-        const std::string error = Read(target, input);
-        accepted += error.empty();
-        EXPECT_TRUE(error.empty() ? Read(back, Written(target)).empty() && back == target
-                                  : error.find("offset ") != std::string::npos)
-            << error << " for " << testing::PrintToString(input);
-    }
-    EXPECT_GT(accepted, 0);
 }
 
 TEST(PropertySerializer, WritesIndentedJsonThatReadsBackTheSameWithBoundedNesting)
@@ -343,15 +315,16 @@ namespace {
 
 using Messages = std::vector<std::pair<std::string, std::string>>;
 
-// A compiled catalogue laid out the way msgfmt writes one, in either byte order. With
-// `shared` set, every original and translation points at one string of that many bytes.
-std::string MoFile(const Messages& messages, bool bigEndian = false, std::uint32_t revision = 0,
-                   std::size_t count = 0, std::size_t shared = 0)
+// A compiled catalogue laid out the way msgfmt writes one (little-endian; msgfmt's own files
+// cover the other order). With `shared` set, every original and translation points at one
+// string of that many bytes.
+std::string MoFile(const Messages& messages, std::uint32_t revision = 0, std::size_t count = 0,
+                   std::size_t shared = 0)
 {
     std::string out, strings = std::string(shared, 'x');
-    const auto word = [&out, bigEndian](std::size_t value) {
+    const auto word = [&out](std::size_t value) {
         for (int byte = 0; byte < 4; ++byte)
-            out += static_cast<char>(value >> (bigEndian ? 24 - 8 * byte : 8 * byte));
+            out += static_cast<char>(value >> 8 * byte);
     };
     count = shared ? count : messages.size();
     for (std::size_t value : {std::size_t{0x950412de}, std::size_t{revision}, count,
@@ -393,26 +366,22 @@ const std::string kUtf8Header = "Content-Type: text/plain; charset=UTF-8\n";
 
 }  // namespace
 
-TEST(LocalizationManager, ReadsCataloguesOfEitherByteOrderCharsetAndLanguageFallback)
+TEST(LocalizationManager, ReadsContextsPluralsCharsetsAndFallsBackToTheLanguage)
 {
     const Messages messages = {{"", kUtf8Header},
                                {"Hello", "Привет"},
                                {"menu\x04Hello", "Hallo (menu)"},  // with a context
                                {"file\0files"s, "Datei\0Dateien"s}};
-    for (const bool bigEndian : {false, true}) {
-        Catalogues catalogues;
-        catalogues.Put("de_DE", MoFile(messages, bigEndian));
-        catalogues.manager.SetLanguage("de_DE");
-        LocalizationManager& m = catalogues.manager;
-        EXPECT_EQ(std::tuple(m.Translate("", "Hello"), m.Translate("core", "file"),
-                             m.Translate("core", "files"), m.Translate("core", "menu\x04Hello"),
-                             m.Translate("other", "Hello")),
-                  std::tuple("Привет", "Datei", "files", "menu\x04Hello", "Hello"))
-            << bigEndian;
-    }
+    Catalogues catalogues;
+    catalogues.Put("de_DE", MoFile(messages));
+    catalogues.manager.SetLanguage("de_DE");
+    LocalizationManager& m = catalogues.manager;
+    EXPECT_EQ(std::tuple(m.Translate("", "Hello"), m.Translate("core", "file"),
+                         m.Translate("core", "files"), m.Translate("core", "menu\x04Hello"),
+                         m.Translate("other", "Hello")),
+              std::tuple("Привет", "Datei", "files", "menu\x04Hello", "Hello"));
 
     // The most specific language directory present wins; translations come out as UTF-8.
-    Catalogues catalogues;
     catalogues.Put("sr@latin", MoFile({{"Hello", "Zdravo"}}));
     catalogues.Put("sr", MoFile({{"Hello", "Здраво"}}));
     catalogues.Put("fr", MoFile({{"", "Content-Type: text/plain; charset=ISO-8859-1\n"},
@@ -437,7 +406,7 @@ TEST(LocalizationManager, BrokenCataloguesAreRejectedWithOneWarningAndNeverReadO
     const std::pair<std::string, std::string> cases[] = {
         {"garbage", "the file is too short to be a message catalogue"},
         {std::string(64, '\0'), "the file is not a message catalogue"},
-        {MoFile({{"Hello", "Hallo"}}, false, 0x20000), "the catalogue's format revision is not"},
+        {MoFile({{"Hello", "Hallo"}}, 0x20000), "the catalogue's format revision is not"},
         {tableTooLong, "the catalogue claims more messages than the file holds"},
         {stringPastEnd, "a string runs past the end of the file"},
         {tablePastEnd, "a table runs past the end of the file"},
@@ -445,7 +414,7 @@ TEST(LocalizationManager, BrokenCataloguesAreRejectedWithOneWarningAndNeverReadO
         {MoFile({{"", "Content-Type: text/plain; charset=x-nonsense\n"}, {"Hello", "Hallo"}}),
          "the catalogue's charset x-nonsense is not known"},
         // 8192 looks at one 64 KiB string would be 512 MiB to copy from a 192 KiB file.
-        {MoFile({}, false, 0, 4096, 1 << 16),
+        {MoFile({}, 0, 4096, 1 << 16),
          "the catalogue's strings take more bytes than the file holds"},
     };
     for (const auto& [bytes, error] : cases) {
@@ -454,34 +423,15 @@ TEST(LocalizationManager, BrokenCataloguesAreRejectedWithOneWarningAndNeverReadO
         Tavrin::Test::LogCapture log(google::GLOG_WARNING);
         catalogues.manager.SetLanguage("de_DE");
         EXPECT_EQ(catalogues.manager.Translate("", "Hello"), "Hello");
-        EXPECT_EQ(log.Count("WARNING: The message catalogue of domain [core] for language [de_DE] in [" +
-                            catalogues.root.toStdString() + "/de_DE/LC_MESSAGES/core.mo] could "
-                            "not be read: " + error),
-                  1)
+        EXPECT_EQ(
+            log.Count("WARNING: The message catalogue of domain [core] for language [de_DE] in [" +
+                      catalogues.root.toStdString() +
+                      "/de_DE/LC_MESSAGES/core.mo] could "
+                      "not be read: " +
+                      error),
+            1)
             << error;
     }
-
-    // Damaged catalogues are either read or rejected, never read beyond their bytes.
-    std::mt19937 random(20261206);
-    Catalogues catalogues;
-    catalogues.manager.SetLanguage("de_DE");
-    Tavrin::Test::LogCapture log(google::GLOG_WARNING);
-    int rejected = 0;
-    for (int round = 0; round < 2000; ++round) {
-        std::string bytes = valid;
-        for (int i = 0; i <= round % 4; ++i)
-            bytes[random() % bytes.size()] = static_cast<char>(random());
-        catalogues.Put("de_DE", bytes);
-        const std::size_t warnings = log.lines.size();
-        catalogues.manager.Init("core", catalogues.root.toStdString());  // forgets what it read
-        catalogues.manager.AddDomain("core");
-        const std::string hello = catalogues.manager.Translate("", "Hello");
-        const bool wasRejected = log.lines.size() > warnings;
-        rejected += wasRejected;
-        EXPECT_TRUE(wasRejected ? hello == "Hello" : hello.size() < bytes.size()) << round;
-    }
-    EXPECT_GT(rejected, 0);
-    EXPECT_LT(rejected, 2000);
 }
 
 namespace {
@@ -500,14 +450,9 @@ std::uint32_t WordAt(const std::string& bytes, std::size_t offset)
     return value;
 }
 
-void SetWordAt(std::string& bytes, std::size_t offset, std::uint32_t value)
-{
-    bytes.replace(offset, 4, reinterpret_cast<const char*>(&value), 4);
-}
-
 }  // namespace
 
-TEST(LocalizationManager, ExpandsPlatformDependentMessagesAsTheCLibraryDoes)
+TEST(LocalizationManager, ReadsBothByteOrdersAndExpandsPlatformDependentMessagesAsTheCLibraryDoes)
 {
     // The C library's own expansion is the reference: the texts printf understands here.
     const std::string fileOf = "%"s + PRIu64 + " file";
@@ -521,7 +466,6 @@ TEST(LocalizationManager, ExpandsPlatformDependentMessagesAsTheCLibraryDoes)
         {bytesOf, "%"s + PRId64 + " von %" + PRIu32},
         {"Hello", "Hallo"},
     };
-    EXPECT_EQ(fileOf, "%lu file");  // x86-64 glibc, spelled out once
     for (const char* endianness : {"little", "big"}) {
         Catalogues catalogues;
         catalogues.Put("de_DE", ReadCoreData("sysdep_de_"s + endianness + ".mo"));
@@ -535,8 +479,8 @@ TEST(LocalizationManager, ExpandsPlatformDependentMessagesAsTheCLibraryDoes)
     const std::string little = ReadCoreData("sysdep_de_little.mo");
     std::string unknown = little, missing = little;
     unknown.replace(unknown.find("PRIu64"), 6, "PRIq64");
-    const std::uint32_t firstTranslation = WordAt(missing, WordAt(missing, 44));
-    SetWordAt(missing, firstTranslation + 8, 4000);  // the first pair's segment
+    // The first translation's first segment names segment 4000 (little-endian).
+    missing.replace(WordAt(missing, WordAt(missing, 44)) + 8, 4, "\xA0\x0F\0\0"s);
     Catalogues catalogues;
     catalogues.Put("de_DE", unknown);
     catalogues.manager.SetLanguage("de_DE");

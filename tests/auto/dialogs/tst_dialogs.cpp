@@ -1,6 +1,7 @@
 // The stock dialogs inside one product process: the newsletter card and its store, the about
-// card, the informer and its links; and the card offered by a real first launch of a child
-// product. Web links go through the application's handler to a fake browser.
+// card, the informer and its links. Web links go through the application's handler to a fake
+// browser. (The card offered by a real first launch is the demo test's and the application
+// test's.)
 #include <Tavrin/App/Application/AboutBoxDialog.h>
 #include <Tavrin/App/Application/Application.h>
 #include <Tavrin/App/Application/DialogSupport_p.h>
@@ -24,6 +25,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSysInfo>
 #include <QTest>
 #include <QToolTip>
 #include <QTranslator>
@@ -31,6 +33,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 // Readable texts in failure messages.
@@ -64,24 +67,25 @@ QString UseNewMailStore()
     return path;
 }
 
-// The keys of an INI file as another process reads them: "key=value" lines.
-QStringList ReadInAnotherProcess(const QString& ini, const QStringList& keys)
+// The registration keys of a mail store as another process reads them, values only:
+// "<UserEmail> <isConfirmed> <IsRegUser>", "(none)" for a missing key.
+QString StoredInAnotherProcess(const QString& ini)
 {
     QCoreApplication::sendPostedEvents();  // the store writes its file from the event loop
     QProcess reader;
-    reader.start(Support::HelperExecutable(), QStringList{"read-ini", ini} + keys);
-    if (!reader.waitForFinished(kWaitMs)) {
-        return {"(no answer)"};
-    }
-    return QString::fromUtf8(reader.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    reader.start(Support::HelperExecutable(),
+                 {"read-ini", ini, "UserEmail", "isConfirmed", "IsRegUser"});
+    reader.waitForFinished(kWaitMs);
+    QStringList values;
+    for (const QString& line : QString::fromUtf8(reader.readAllStandardOutput()).split('\n'))
+        values << line.section('=', 1);
+    return values.join(' ').trimmed();
 }
 
-// The URLs the preferred browser has been started with, oldest first.
+// The URLs the preferred browser has been started with, oldest first (none before it ran).
 QStringList OpenedUrls()
 {
-    if (!QFile::exists(g_browserLog))
-        return {};
-    return Support::ReadLines(g_browserLog).filter(QRegularExpression("^(?!--$)"));
+    return Support::ReadLines(g_browserLog).filter(QRegularExpression("^(?!--$|\\(missing\\)$)"));
 }
 
 template <typename T>
@@ -113,19 +117,16 @@ struct OneWordTranslator : QTranslator
     bool isEmpty() const override { return false; }
 };
 
-// Calls `act` from inside the modal loop of the next box of type T that comes up.
+// Calls `act` from inside the modal loop of the box of type T that is about to run (the box
+// is shown before its loop handles the timer).
 template <typename T>
 void WhenModal(QObject& context, std::function<void(T*)> act)
 {
-    auto* poll = new QTimer(&context);
-    QObject::connect(poll, &QTimer::timeout, &context, [poll, act] {
-        if (T* modal = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(modal);
-        }
+    QTimer::singleShot(0, &context, [act] {
+        T* modal = qobject_cast<T*>(QApplication::activeModalWidget());
+        ASSERT_NE(modal, nullptr);
+        act(modal);
     });
-    poll->start(5);
 }
 
 void SetLocale(const char* locale)
@@ -134,11 +135,9 @@ void SetLocale(const char* locale)
     ASSERT_EQ(g_lookAndFeel->GetCurrentLocale(), locale);
 }
 
-void ClickAt(QWidget* widget, QPoint position = QPoint(3, -1))
+void ClickAt(QWidget* widget, int x = 3)
 {
-    if (position.y() < 0)
-        position.setY(widget->height() / 2);
-    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, position);
+    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(x, widget->height() / 2));
 }
 
 }  // namespace
@@ -146,28 +145,21 @@ void ClickAt(QWidget* widget, QPoint position = QPoint(3, -1))
 // ---- The newsletter card ----------------------------------------------------------------
 
 // What a user does with the card, and what the mail store holds afterwards for a process
-// that reads it later.
+// that reads it later: "<UserEmail> <isConfirmed> <IsRegUser>".
 TEST(EmailCard, RegistrationStoresTheLowerCasedAddressAndSkipOrCloseStoreTwo)
 {
-    enum Action { Click, Enter, Skip, CloseButton };
     const struct
     {
         const char* address;
-        Action action;
-        int result;  // -1: the card stays open
-        QStringList stored;
+        const char* button;  // "": Enter in the field
+        int result;          // -1: the card stays open
+        const char* stored;
     } cases[] = {
-        {"Foo.Bar@Example.ORG", Click, QDialog::Accepted,
-         {"UserEmail=foo.bar@example.org", "isConfirmed=1", "IsRegUser=1"}},
-        {"x@mail.example.de", Enter, QDialog::Accepted,
-         {"UserEmail=x@mail.example.de", "isConfirmed=1", "IsRegUser=1"}},
-        {"Foo@Example.ORG", Skip, QDialog::Rejected,
-         {"UserEmail=(none)", "isConfirmed=(none)", "IsRegUser=2"}},
-        {"", CloseButton, QDialog::Rejected,
-         {"UserEmail=(none)", "isConfirmed=(none)", "IsRegUser=2"}},
-        {"user.example.org", Click, -1,
-         {"UserEmail=(none)", "isConfirmed=(none)", "IsRegUser=(none)"}},
-        {"a@b", Enter, -1, {"UserEmail=(none)", "isConfirmed=(none)", "IsRegUser=(none)"}},
+        {"Foo.Bar@Example.ORG", "registerButton", QDialog::Accepted, "foo.bar@example.org 1 1"},
+        {"x@mail.example.de", "", QDialog::Accepted, "x@mail.example.de 1 1"},
+        {"Foo@Example.ORG", "noRegisterButton", QDialog::Rejected, "(none) (none) 2"},
+        {"", "disagreeButton", QDialog::Rejected, "(none) (none) 2"},
+        {"a@b", "", -1, "(none) (none) (none)"},
     };
     for (const auto& c : cases) {
         const QString store = UseNewMailStore();
@@ -175,24 +167,19 @@ TEST(EmailCard, RegistrationStoresTheLowerCasedAddressAndSkipOrCloseStoreTwo)
         card.show();
         auto* edit = Child<QLineEdit>(card, "emailEdit");
         QTest::keyClicks(edit, c.address);  // through the validator, as typed
-        ASSERT_EQ(edit->text(), c.address);
-        switch (c.action) {
-            case Click: Child<QPushButton>(card, "registerButton")->click(); break;
-            case Enter: QTest::keyClick(edit, Qt::Key_Return); break;
-            case Skip: Child<QPushButton>(card, "noRegisterButton")->click(); break;
-            case CloseButton: Child<QPushButton>(card, "disagreeButton")->click(); break;
-        }
-        EXPECT_EQ(card.isVisible(), c.result < 0) << c.address;
-        if (c.result >= 0) {
-            EXPECT_EQ(card.result(), c.result) << c.address;
-        }
-        EXPECT_EQ(ReadInAnotherProcess(store, {"UserEmail", "isConfirmed", "IsRegUser"}), c.stored)
-            << c.address;
+        if (*c.button)
+            Child<QPushButton>(card, c.button)->click();
+        else
+            QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(card.isVisible() ? -1 : card.result(), c.result) << c.address;
+        EXPECT_EQ(StoredInAnotherProcess(store), QString(c.stored)) << c.address;
     }
 }
 
-// The field shows the verdict; the warning stays attached after a later valid attempt.
-TEST(EmailCard, AnInvalidAttemptMarksTheFieldAndAValidOneTurnsItGreen)
+// The field shows the verdict (the warning stays attached after a later valid attempt); the
+// named parts and the styled size; the language it was built in while the about card follows
+// a switch.
+TEST(EmailCard, MarksTheFieldHasItsNamedPartsAndKeepsItsLanguageWhileOpen)
 {
     UseNewMailStore();
     EmailDialog card(nullptr);
@@ -203,29 +190,18 @@ TEST(EmailCard, AnInvalidAttemptMarksTheFieldAndAValidOneTurnsItGreen)
     registerButton->click();
     EXPECT_TRUE(QToolTip::isVisible() && QToolTip::text() == "Please enter a valid email address");
     EXPECT_EQ(edit->palette().color(QPalette::Base), QColor("lightcoral"));
-
     edit->setText("anna@example.org");
     registerButton->click();
     EXPECT_EQ(edit->palette().color(QPalette::Base), QColor("lightgreen"));
     EXPECT_EQ(edit->toolTip(), "Please enter a valid email address");
     QToolTip::hideText();
-}
 
-// Named parts, the styled size, and the language it was built in while the about card follows
-// a switch.
-TEST(EmailCard, HasItsNamedPartsAndKeepsItsLanguageWhileOpen)
-{
-    UseNewMailStore();
-    EmailDialog card(nullptr);
-    card.show();
-    EXPECT_EQ(card.size(), QSize(500, 400));  // from the style sheet, which names the parts
     for (const char* name : {"emailWidget", "emailFrame", "discountsLabel", "editFrame",
                              "emailLabel", "cancelAnyTimeLabel", "buttonsFrame"})
         Child<QWidget>(card, name);
-    EXPECT_TRUE(Child<QPushButton>(card, "registerButton")->isDefault());
+    EXPECT_TRUE(registerButton->isDefault());
     EXPECT_FALSE(Child<QCheckBox>(card, "recieveNewsCheckBox")->isVisibleTo(&card));
     auto* caption = Child<QLabel>(card, "captionLabel");
-    auto* skip = Child<QPushButton>(card, "noRegisterButton");
     const QString captionText = caption->text();
     EXPECT_TRUE(captionText.startsWith("Register now and you will be among the first"));
 
@@ -235,9 +211,7 @@ TEST(EmailCard, HasItsNamedPartsAndKeepsItsLanguageWhileOpen)
     QCoreApplication::installTranslator(&translator);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     EXPECT_EQ(caption->text(), captionText);
-    EXPECT_EQ(skip->text(), "Skip");
-    EXPECT_EQ(Child<QLabel>(card, "mainCaptionLabel")->text(),
-              "Thank you for choosing Tavrin software!");
+    EXPECT_EQ(Child<QPushButton>(card, "noRegisterButton")->text(), "Skip");
     EXPECT_EQ(Child<QLabel>(about, "rightsLabel")->text(), "Translated");
     QCoreApplication::removeTranslator(&translator);
 }
@@ -256,7 +230,6 @@ TEST(EmailCard, StyleSheetsJoinInOrderAndAMissingOneLeavesThePlainLook)
     EXPECT_EQ(Dialogs::ReadStyleSheets({":/EmailDialog/missing.qss", ":/Dialogs/Dialogs.qss",
                                         Support::SandboxDir() + "/none.qss"}),
               common);
-    EXPECT_EQ(Dialogs::ReadStyleSheets({":/nothing.qss"}), QString());
     EXPECT_TRUE(log.lines.empty());
 }
 
@@ -278,11 +251,9 @@ TEST(AboutBox, LinksRightsNoticeAndSupportAddressAreFilledOnce)
          "<a href=\"mailto:help@tavrin.example\">help@tavrin.example</a>",
          copyright + "tavrin.example", "(hidden)"},
         {"https://h.example/", true, "help@tavrin.example", "Deal %1 %2",
-         "<a href=\"help@tavrin.example\">help@tavrin.example</a>",
-         copyright + "Tavrin Software",
+         "<a href=\"help@tavrin.example\">help@tavrin.example</a>", copyright + "Tavrin Software",
          "<a href=\"https://www.tavrin.example/en/deal?code=%1\">Deal %1 %2</a>"},
-        {"", true, "", "Deal", "<a href=\"\"></a>",
-         copyright + "Tavrin Software",
+        {"", true, "", "Deal", "<a href=\"\"></a>", copyright + "Tavrin Software",
          "<a href=\"https://www.tavrin.example/en/deal?code=%1\">Deal</a>"},
     };
     SetLocale("en_US");
@@ -303,7 +274,8 @@ TEST(AboutBox, LinksRightsNoticeAndSupportAddressAreFilledOnce)
     g_customization->customAboutCaption.clear();
 }
 
-// The locale's picture where there is one; a locale without one leaves the area empty.
+// The locale's picture where there is one; a locale without one leaves the area empty. (That
+// each language's picture shows, and differs, is the demo test's screenshot check.)
 TEST(AboutBox, ShowsThePictureOfTheInterfaceLanguage)
 {
     for (const char* locale : {"en_US", "de_DE", "ru_RU", "pt_PT"}) {
@@ -311,14 +283,9 @@ TEST(AboutBox, ShowsThePictureOfTheInterfaceLanguage)
         QWidget owner;
         AboutBoxDialog about("Tavrin Test", "https://h.example/", false, &owner);
         const QString path = QString(":/About/about_%1.png").arg(locale);
-        const bool hasPicture = QString(locale) != "pt_PT";
         EXPECT_EQ(Child<QWidget>(about, "topPlaceHolder")->styleSheet(),
-                  hasPicture ? "background-image: url(" + path + ");" : QString())
+                  strcmp(locale, "pt_PT") ? "background-image: url(" + path + ");" : QString())
             << locale;
-        const QImage picture(path);
-        EXPECT_TRUE(!hasPicture || (picture.size() == QSize(450, 219) &&
-                                    picture.pixel(20, 20) != picture.pixel(225, 100)))
-            << locale << ": missing or plain";
     }
     SetLocale("en_US");
 }
@@ -337,23 +304,22 @@ TEST(AboutBox, ClosesOnAClickOutsideItsLinksWhenLeftOrWithItsOwnerAndStaysOnTheL
 
     ClickAt(Child<QLabel>(*about, "homePageLabel"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return OpenedUrls().size() > opened; }, kWaitMs));
-    QGuiApplication::clipboard()->clear();
     ClickAt(Child<QLabel>(*about, "mailToLabel"));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "help@tavrin.example");
     EXPECT_TRUE(QTest::qWaitFor([] { return QToolTip::text() == kCopied; }, kWaitMs));
     ClickAt(Child<QLabel>(*about, "versionDetailsLabel"));
-    EXPECT_TRUE(QRegularExpression(QString("^Tavrin Test\nVersion: Tavrin Test 14.5\nBuild commit: "
-                                           "\\S+\nQt: %1\nSystem: .*Linux")
-                                       .arg(QRegularExpression::escape(qVersion())))
-                    .match(QGuiApplication::clipboard()->text())
-                    .hasMatch())
-        << QGuiApplication::clipboard()->text().toStdString();
+    const QString details = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(
+        details.startsWith("Tavrin Test\nVersion: Tavrin Test 14.5\nBuild commit: ") &&
+        details.contains(
+            QString("\nQt: %1\nSystem: %2, linux ").arg(qVersion(), QSysInfo::prettyProductName())))
+        << details.toStdString();
     EXPECT_EQ(OpenedUrls().mid(opened), QStringList{"https://h.example/about"});
     EXPECT_TRUE(mail.urls.isEmpty());  // no mail program either
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_TRUE(about && about->isVisible());
 
-    ClickAt(Child<QWidget>(*about, "topPlaceHolder"), QPoint(200, 100));
+    ClickAt(Child<QWidget>(*about, "topPlaceHolder"), 200);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(about);
 
@@ -381,65 +347,78 @@ TEST(AboutBox, ClosesOnAClickOutsideItsLinksWhenLeftOrWithItsOwnerAndStaysOnTheL
 
 // ---- The informer ---------------------------------------------------------------------------
 
-// Web links reach the preferred browser; e-mail links only the clipboard, and only from a
-// widget's click; the private slot is reachable by name.
+// Web links (the learn-more link once) reach the preferred browser; e-mail links only the
+// clipboard; the private slot is reachable by name.
 TEST(Informer, WebLinksReachTheBrowserAndEmailLinksTheClipboard)
 {
     const int before = OpenedUrls().size();
     MailRecorder mail;
     QWidget window;
     Informer informer([&window] { return &window; });
-    EXPECT_EQ(informer.parent(), &window);
 
     const QString web = "https://support.tavrin.example/a%1b?x=%2";
-    QStringList opened;
     WhenModal<AlertBox>(informer, [&](AlertBox* box) {
         auto* text = box->findChild<QLabel*>("qt_msgbox_label");
         QGuiApplication::clipboard()->setText("before");
-        QMetaObject::invokeMethod(text, "linkActivated", Q_ARG(QString, "mailto:Help@Tavrin.example"));
+        QMetaObject::invokeMethod(text, "linkActivated",
+                                  Q_ARG(QString, "mailto:Help@Tavrin.example"));
         EXPECT_EQ(QGuiApplication::clipboard()->text(), "Help@Tavrin.example");
         EXPECT_EQ(QToolTip::text(), kCopied);
         QMetaObject::invokeMethod(text, "linkActivated", Q_ARG(QString, web));
         auto* more = box->findChild<QLabel*>("tavrin_alertbox_learnmore");
         QMetaObject::invokeMethod(more, "linkActivated", Q_ARG(QString, "https://faq.example/"));
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return (opened = OpenedUrls().mid(before)).size() == 2; }, kWaitMs));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return OpenedUrls().size() >= before + 2; }, kWaitMs));
         box->button(QMessageBox::Ok)->click();
     });
-    const QString text = QString("<a href=\"%1\">page</a> or <a href=\"mailto:x@y.example\">x</a>").arg(web);
+    const QString text =
+        QString("<a href=\"%1\">page</a> or <a href=\"mailto:x@y.example\">x</a>").arg(web);
     EXPECT_EQ(informer.ExecDialog(text, "https://faq.example/more", "", AlertBox::Information),
               QMessageBox::Ok);
-    opened.sort();  // two browsers started at once
-    EXPECT_EQ(opened, (QStringList{"https://faq.example/more",
-                                   QUrl(web, QUrl::TolerantMode).toString()}));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "Help@Tavrin.example");
 
-    // Called by name, with no widget behind the call: an e-mail link does nothing.
-    EXPECT_TRUE(QMetaObject::invokeMethod(&informer, "OnDialogLinkActivated",
-                                          Q_ARG(QString, "mailto:other@tavrin.example")));
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "Help@Tavrin.example");
+    // The private slot, called by name.
     EXPECT_TRUE(QMetaObject::invokeMethod(&informer, "OnDialogLinkActivated",
                                           Q_ARG(QString, "https://t.example/direct")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return OpenedUrls().size() >= before + 3; }, kWaitMs));
-    EXPECT_EQ(OpenedUrls().mid(before + 2), QStringList{"https://t.example/direct"});  // once each
+    QStringList opened = OpenedUrls().mid(before);
+    opened.sort();  // the first two browsers started at once
+    EXPECT_EQ(opened,
+              (QStringList{"https://faq.example/more", QUrl(web, QUrl::TolerantMode).toString(),
+                           "https://t.example/direct"}));  // once each
     EXPECT_TRUE(mail.urls.isEmpty());
     QToolTip::hideText();
 }
 
-// One box at a time, closed from outside, and an informer destroyed under its own box.
+// One box at a time, closed from outside, and an informer destroyed under its own box; the
+// box's width and the library's icon unless it is given one.
 TEST(Informer, OneBoxAtATimeClosedFromOutsideAndSafeWhenDestroyedDuringIt)
 {
+    const auto iconOf = [](AlertBox* box) {
+        return box->iconPixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    };
+    QImage custom(48, 48, QImage::Format_ARGB32);
+    custom.fill(Qt::darkCyan);
+    const QString customPath = Support::NewTempDir("icon") + "/icon.png";
+    ASSERT_TRUE(custom.save(customPath));
+    const QImage large = QImage(":/Icons/large_icon.png").convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(large.isNull());
+
     QWidget window;
     auto informer = std::make_unique<Informer>([&window] { return &window; });
     EXPECT_TRUE(informer->Close());  // no box
     Support::LogCapture log(google::GLOG_WARNING);
     QFlags<QMessageBox::StandardButton> second = QMessageBox::Ok;
     bool closedTwice = false;
-    WhenModal<AlertBox>(window, [&](AlertBox*) {
+    WhenModal<AlertBox>(window, [&](AlertBox* box) {
+        EXPECT_GE(box->width(), 450);
+        EXPECT_EQ(iconOf(box), large);
+        auto* more = box->findChild<QLabel*>("tavrin_alertbox_learnmore");
+        EXPECT_TRUE(more && more->text().contains("https://faq.example/%1"));  // filled once
         second = informer->ExecDialog("again", "", "", AlertBox::Warning);
         closedTwice = informer->Close() && informer->Close();
     });
-    EXPECT_EQ(informer->ExecDialog("first", "", "", AlertBox::Information), QMessageBox::NoButton);
+    EXPECT_EQ(informer->ExecDialog("first", "https://faq.example/%1", "", AlertBox::Information),
+              QMessageBox::NoButton);
     EXPECT_EQ(second, QMessageBox::NoButton);
     EXPECT_TRUE(closedTwice);
     EXPECT_EQ(log.Count("WARNING: Informer: a box is already on screen"), 1);
@@ -447,57 +426,15 @@ TEST(Informer, OneBoxAtATimeClosedFromOutsideAndSafeWhenDestroyedDuringIt)
     // The box pressed after its informer is gone: its button still comes back.
     QPointer<AlertBox> orphan;
     WhenModal<AlertBox>(window, [&](AlertBox* box) {
+        EXPECT_EQ(iconOf(box), custom);
         orphan = box;
         informer.reset();
         box->button(QMessageBox::Ok)->click();
     });
     Informer* raw = informer.get();
-    EXPECT_EQ(raw->ExecDialog("gone", "", "", AlertBox::Information), QMessageBox::Ok);
+    EXPECT_EQ(raw->ExecDialog("gone", "", customPath, AlertBox::Information), QMessageBox::Ok);
     EXPECT_TRUE(orphan);  // left to its parent window
     delete orphan.data();
-}
-
-// The box's look: its name, width, icons and learn-more link.
-TEST(Informer, BoxCarriesTheLibraryIconsUnlessGivenOneAndTheLearnMoreLink)
-{
-    QImage custom(48, 48, QImage::Format_ARGB32);
-    custom.fill(Qt::darkCyan);
-    const QString customPath = Support::NewTempDir("icon") + "/icon.png";
-    ASSERT_TRUE(custom.save(customPath));
-    const QImage large = QImage(":/Icons/large_icon.png").convertToFormat(QImage::Format_ARGB32);
-    ASSERT_FALSE(large.isNull());
-    const std::pair<QString, QImage> cases[] = {{"", large}, {customPath, custom}};
-    for (const auto& [iconPath, expected] : cases) {
-        Informer informer;
-        WhenModal<AlertBox>(informer, [&](AlertBox* box) {
-            EXPECT_GE(box->width(), 450);
-            EXPECT_EQ(box->iconPixmap().toImage().convertToFormat(QImage::Format_ARGB32), expected);
-            EXPECT_FALSE(box->windowIcon().isNull());
-            auto* more = box->findChild<QLabel*>("tavrin_alertbox_learnmore");
-            EXPECT_TRUE(more && more->text().contains("https://faq.example/%1"));
-            box->button(QMessageBox::Ok)->click();
-        });
-        informer.ExecDialog("text", "https://faq.example/%1", iconPath, AlertBox::Information);
-    }
-}
-
-// ---- The offer on a first launch ----------------------------------------------------------
-
-// A first launch of a child product offers the card (Enter registers the typed address, read
-// back by the next process); the regular launch after it does not.
-TEST(EmailOffer, AppearsOnAFirstLaunchInAChildProcessAndNotOnARegularOne)
-{
-    const QString store = Support::NewTempDir("product") + "/store.ini";
-    const char* expected[] = {"launch 1 card 1", "launch 4 card 0"};
-    for (const char* line : expected) {
-        QProcess product;
-        product.start(EMAIL_PRODUCT_EXECUTABLE, {store, "Child@Example.ORG"});
-        ASSERT_TRUE(product.waitForFinished(kWaitMs));
-        EXPECT_EQ(QString(product.readAllStandardOutput()).trimmed(), line)
-            << product.readAllStandardError().toStdString();
-    }
-    EXPECT_EQ(ReadInAnotherProcess(store, {"UserEmail", "isConfirmed", "IsRegUser"}),
-              (QStringList{"UserEmail=child@example.org", "isConfirmed=1", "IsRegUser=1"}));
 }
 
 int main(int argc, char** argv)
@@ -513,7 +450,6 @@ int main(int argc, char** argv)
     Support::PointSettingsAtSandbox();
     g_app = &app;
     g_customization = std::make_shared<Support::Customization>();
-    g_customization->aboutName = "Tavrin Test";
     app.SetCustomizationManager(g_customization);
     app.SetSettingsManager(std::make_shared<SettingsManager>(
         Support::NewTempDir("general") + "/general.ini", QSettings::IniFormat));

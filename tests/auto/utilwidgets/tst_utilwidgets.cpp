@@ -8,14 +8,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QLabel>
-#include <QSignalSpy>
 #include <QTest>
-#include <QTextBrowser>
 #include <QTimer>
-#include <QUrl>
 #include <QValidator>
 
 #include <gtest/gtest.h>
@@ -43,9 +39,8 @@ TEST(AlertBox, LevelPicksTheIconExecReturnsTheAnswerAndAddedPartsOutliveLayoutRe
     EXPECT_EQ(execAnswering(*doomed, [&] { doomed->deleteLater(); }), QMessageBox::NoButton);
 
     // The width and the "learn more" link outlive layout rebuilds.
-    const QString url = "https://example.com/help?topic=a&lang=en";
     box.SetWidth(600);
-    box.SetLearnMoreLink(url);
+    box.SetLearnMoreLink("https://example.com/help?topic=a&lang=en");
     box.setInformativeText("More");  // QMessageBox builds a new layout, dropping what we added
     box.show();
     EXPECT_GE(box.width(), 600);
@@ -53,11 +48,7 @@ TEST(AlertBox, LevelPicksTheIconExecReturnsTheAnswerAndAddedPartsOutliveLayoutRe
     ASSERT_TRUE(link && link->isVisible());
     EXPECT_GT(link->y(), box.findChild<QLabel*>("qt_msgbox_informativelabel")->y());
     EXPECT_LT(link->y(), box.findChild<QDialogButtonBox*>()->y());
-    QTextBrowser browser;  // stands in for the web browser: its anchorClicked(QUrl) notes the link
-    QSignalSpy opened(&browser, &QTextBrowser::anchorClicked);
-    QDesktopServices::setUrlHandler("https", &browser, "anchorClicked");  // dropped with browser
-    emit link->linkActivated(url);
-    EXPECT_EQ(opened, QList<QVariantList>{{QUrl(url)}});
+    // That the link opens in the browser is the informer test's (tst_dialogs).
 
     box.SetWidth(0);
     box.SetLearnMoreLink(QString());
@@ -90,7 +81,6 @@ TEST(WidgetUtils, AncestorPropertySelectorsTakeEffectMainWindowIsTrackedVersions
 
     // A version's detail selects or pads the numbers; an absurd one is bounded.
     const Tavrin::Core::Version version(14, 5, 7);
-    EXPECT_EQ(VersionToString(version, 0, "."), "14.5.7");
     EXPECT_EQ(VersionToString(version, 2, "."), "14.5");
     EXPECT_EQ(VersionToString(version, 5, ", "), "14, 5, 7, 0, 0");
     EXPECT_EQ(VersionToString(version, 1 << 30, ".").count('.'), 15);
@@ -112,8 +102,8 @@ TEST(EmailValidator, AcceptsAddressesAllowsWhatCanStillBecomeOneAndRejectsTheRes
         {QValidator::Invalid,
          {"a b@c.de", "a@@b.de", "a@b.de@", "user@ex_ample.com", "user@example.com ",
           QString::fromUtf8("\xC3\xBC@example.com"), "user@" + QString(64, 'a') + ".com",
-          "user\t@example.com", QString("us") + QChar(0) + "er@example.com",
-          "user@example.com\n", QString::fromUtf8("\xD7\xA9\xD7\x9C@example.com"),
+          "user\t@example.com", QString("us") + QChar(0) + "er@example.com", "user@example.com\n",
+          QString::fromUtf8("\xD7\xA9\xD7\x9C@example.com"),
           QString::fromUtf8("user@example.com\xE2\x80\x8F"), longLocal + " @example.org"}}};
     QObject owner;
     QValidator* validator = GetEmailValidator(&owner);
@@ -128,7 +118,6 @@ TEST(EmailValidator, AcceptsAddressesAllowsWhatCanStillBecomeOneAndRejectsTheRes
 // without the rule, or with a colour Qt cannot read, leaves the palette alone.
 TEST(StyledPalette, StyleSheetRuleSetsTheApplicationLinkColour)
 {
-    const QColor original = QApplication::palette().color(QPalette::Link);
     const std::pair<const char*, QColor> cases[] = {
         {"Tavrin--Util--StyledPalette { qproperty-linksColor: #C45D4B; }", QColor("#C45D4B")},
         {"QLabel { color: red; }", QColor("#C45D4B")},
@@ -141,8 +130,4 @@ TEST(StyledPalette, StyleSheetRuleSetsTheApplicationLinkColour)
         EXPECT_EQ(QApplication::palette().color(QPalette::Link), expected) << sheet;
         EXPECT_EQ(QApplication::palette().color(QPalette::LinkVisited), expected) << sheet;
     }
-    qApp->setStyleSheet(QString());
-    QPalette palette = QApplication::palette();
-    palette.setColor(QPalette::Link, original);
-    QApplication::setPalette(palette);
 }

@@ -1,6 +1,7 @@
 #include "Tavrin/App/Application/IPCManager.h"
 
 #include "Tavrin/App/Application/IIPCClient.h"
+#include "Tavrin/App/Application/SlaveSwitches_p.h"
 
 #include <Tavrin/Core/CommunicationChannel.h>
 #include <Tavrin/Core/DataPipe.h>
@@ -162,16 +163,9 @@ bool IPCManager::LaunchSlave(IIPCClient& client, const QString& slavePath, const
 
 bool IPCManager::SetUpSlaveClient(IIPCClient& client, bool channelFlag)
 {
-    QString pipeId;
-    int masterPid = 0;
-    for (QString argument : QCoreApplication::arguments()) {
-        if (argument.contains(PIPE_ID_SWITCH)) {
-            pipeId = QString(argument).remove(PIPE_ID_SWITCH);
-        }
-        if (argument.contains(PROCESS_ID_SWITCH)) {
-            masterPid = argument.remove(PROCESS_ID_SWITCH).toInt(nullptr, 10);
-        }
-    }
+    const SlaveSwitches switches = ReadSlaveSwitches(QCoreApplication::arguments());
+    const QString& pipeId = switches.pipeId;
+    const int masterPid = switches.masterPid;
     if (pipeId.isEmpty() || masterPid == 0) {
         return false;
     }

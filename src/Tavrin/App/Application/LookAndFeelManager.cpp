@@ -1,6 +1,7 @@
 #include "Tavrin/App/Application/LookAndFeelManager.h"
 
 #include "Tavrin/App/Application/Application.h"
+#include "Tavrin/App/Application/FontVariables_p.h"
 #include "Tavrin/App/Application/ISettingsManager.h"
 #include "Tavrin/App/Application/StartupProfile.h"
 #include "Tavrin/Core/DataInput.h"
@@ -12,8 +13,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLocale>
 #include <QMap>
 #include <QPixmapCache>
@@ -76,26 +75,6 @@ bool StartsWith(const std::string& text, const std::string& prefix)
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// One object of fonts.json: platform key -> language key -> variable -> value.
-void MergeFontVariables(const QVariantMap& document, const QString& platform,
-                        const QString& language, QMap<QString, QString>& variables)
-{
-    const auto platformEntry = document.find(platform);
-    if (platformEntry == document.end()) {
-        return;
-    }
-    const QVariantMap languages = platformEntry->toMap();
-    const auto languageEntry = languages.find(language);
-    if (languageEntry == languages.end()) {
-        return;
-    }
-    const QVariantMap entries = languageEntry->toMap();
-    for (auto entry = entries.begin(); entry != entries.end(); ++entry) {
-        // Numbers give their decimal text, booleans "true"/"false", objects and arrays "".
-        variables[QLatin1Char('@') + entry.key()] = entry.value().toString();
-    }
-}
-
 void ReadFontVariables(const QString& module, const std::string& locale,
                        QMap<QString, QString>& variables)
 {
@@ -103,23 +82,12 @@ void ReadFontVariables(const QString& module, const std::string& locale,
     if (!OpensAsText(file)) {
         return;
     }
-    QJsonParseError error{};
-    const QJsonDocument json =
-        QJsonDocument::fromJson(QTextStream(&file).readAll().toLocal8Bit(), &error);
-    if (!json.isObject()) {
+    QString error;
+    if (!MergeFontVariablesFromJson(QTextStream(&file).readAll().toLocal8Bit(), kPlatformTag,
+                                    Util::Utf8ToQString(locale), variables, &error)) {
         LOG(WARNING) << "The font variables [" << Util::QStringToUtf8(file.fileName())
-                     << "] are not a JSON object; ignored ("
-                     << Util::QStringToUtf8(error.errorString()) << ")";
-        return;
+                     << "] are not a JSON object; ignored (" << Util::QStringToUtf8(error) << ")";
     }
-    const QVariantMap document = json.object().toVariantMap();
-    const QString allPlatforms = QStringLiteral("all_platforms");
-    const QString allLanguages = QStringLiteral("all_languages");
-    const QString language = Util::Utf8ToQString(locale);
-    MergeFontVariables(document, allPlatforms, allLanguages, variables);
-    MergeFontVariables(document, allPlatforms, language, variables);
-    MergeFontVariables(document, kPlatformTag, allLanguages, variables);
-    MergeFontVariables(document, kPlatformTag, language, variables);
 }
 
 // Adds the ids of the fonts it made available to fontIds.

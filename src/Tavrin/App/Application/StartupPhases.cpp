@@ -80,6 +80,9 @@ private:
 
 void WatchStartupPhases(Application& application)
 {
+    if (StartupProfile::IsSwitchedOff()) {
+        return;
+    }
     new FirstWindowWatch(application);
 }
 

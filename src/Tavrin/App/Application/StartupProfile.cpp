@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -15,13 +16,21 @@ namespace App {
 
 StartupProfile& StartupProfile::Instance()
 {
-    static StartupProfile profile;
+    static StartupProfile& profile = []() -> StartupProfile& {
+        static StartupProfile instance;
+        instance.m_finished = IsSwitchedOff();
+        return instance;
+    }();
     return profile;
 }
 
-StartupProfile::ScopedPhase::ScopedPhase(const char* name) : m_name(name), m_begin(Clock::now())
+bool StartupProfile::IsSwitchedOff()
 {
+    const char* value = std::getenv("TAVRIN_STARTUP_PROFILE");
+    return value && std::string(value) == "off";
 }
+
+StartupProfile::ScopedPhase::ScopedPhase(const char* name) : m_name(name), m_begin(Clock::now()) {}
 
 StartupProfile::ScopedPhase::~ScopedPhase()
 {
@@ -138,11 +147,13 @@ long long StartupProfile::MillisecondsSinceProcessStart()
     unsigned long long startTicks = 0;
     const long ticksPerSecond = sysconf(_SC_CLK_TCK);
     timespec now = {};
-    if (!(fields >> startTicks) || ticksPerSecond <= 0 || clock_gettime(CLOCK_BOOTTIME, &now) != 0) {
+    if (!(fields >> startTicks) || ticksPerSecond <= 0 ||
+        clock_gettime(CLOCK_BOOTTIME, &now) != 0) {
         return -1;
     }
     const long long nowMs = static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-    return nowMs - static_cast<long long>(startTicks * 1000 / static_cast<unsigned long long>(ticksPerSecond));
+    return nowMs - static_cast<long long>(startTicks * 1000 /
+                                          static_cast<unsigned long long>(ticksPerSecond));
 }
 
 }  // namespace App

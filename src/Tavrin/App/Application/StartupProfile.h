@@ -25,6 +25,9 @@ public:
     using Clock = std::chrono::steady_clock;
 
     static StartupProfile& Instance();
+    // True when the environment variable TAVRIN_STARTUP_PROFILE is "off": then nothing is
+    // measured or logged, for comparing start-up times with and without measuring.
+    static bool IsSwitchedOff();
 
     // Adds the time from its creation to its end to a phase (nothing once measuring ended).
     class TAVRIN_APP_EXPORT ScopedPhase
