@@ -1,12 +1,12 @@
 // The other process of the channel tests. Usage: ipc_peer <command>, followed by the switches
 // a master adds.
 //   setup           prints "result=<0|1> channel=<0|1> handle=<0|1>" of a set-up
-//   echo            sends its working directory and its arguments, a line each, then every
-//                   message back until the master closes
+//   echo            sends every message back until the master closes
+//   tell            sends its working directory and its arguments, a line each, then echoes
 //   focus           gives the focus to its master twice (the second time must do nothing),
 //                   then prints "done"
 //   focus-x11       shows a window on the X display and takes the focus, then does "focus"
-//   master-tell-id  as a master, starts "ipc_peer echo", prints "id=<its pipe id>" and keeps
+//   master-tell-id  as a master, starts "ipc_peer tell", prints "id=<its pipe id>" and keeps
 //                   the channel until its stdin closes
 #include "IpcClient.h"
 
@@ -46,13 +46,14 @@ int AsSlave(const std::string& command)
     if (!joined) {
         return 1;
     }
-    if (command != "echo") {
+    if (command == "tell") {
+        const QByteArray told =
+            (QStringList(QDir::currentPath()) + QCoreApplication::arguments()).join('\n').toUtf8();
+        client.channel->WriteMessage(told.constData(), told.size());
+    } else if (command != "echo") {
         Say("unknown command");
         return 2;
     }
-    const QByteArray told =
-        (QStringList(QDir::currentPath()) + QCoreApplication::arguments()).join('\n').toUtf8();
-    client.channel->WriteMessage(told.constData(), told.size());
     std::vector<char> buffer;
     while (!client.channel->IsClosed()) {
         buffer.resize(client.channel->NextMessageSize());
@@ -86,7 +87,7 @@ int FocusX11()
 int MasterTellId()
 {
     Client client;
-    if (!IPCManager::LaunchSlave(client, QCoreApplication::applicationFilePath(), "echo", true)) {
+    if (!IPCManager::LaunchSlave(client, QCoreApplication::applicationFilePath(), "tell", true)) {
         Say("id=failed");
         return 1;
     }
