@@ -4,6 +4,8 @@
 #include <Tavrin/App/Application/IPCManager.h>
 #include <Tavrin/Core/CommunicationChannel.h>
 
+#include <string>
+
 #include <poll.h>
 #include <unistd.h>
 
@@ -32,3 +34,11 @@ struct Client : Tavrin::App::IIPCClient
     boost::intrusive_ptr<Tavrin::Core::IDataChannel> channel;
     long long handle = -1;
 };
+
+// The next message, whole; empty when none came.
+inline std::string Receive(Tavrin::Core::IDataChannel& channel)
+{
+    std::string message(channel.NextMessageSize(), '\0');
+    message.resize(channel.ReadMessage(&message[0], message.size()));
+    return message;
+}
