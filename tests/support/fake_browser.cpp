@@ -10,9 +10,7 @@
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        for (int second = 0; second < 60; ++second) {
-            sleep(1);
-        }
+        sleep(60);
         return 0;
     }
     const char* logPath = std::getenv("FAKE_BROWSER_LOG");
