@@ -173,44 +173,37 @@ TEST(Installer, WaitsForAHeldMutexThenOpensTheMessageScriptNextToTheExecutable)
                chmod(QFile::encodeName(script), mode) == 0 &&
                (!foreign || chown(QFile::encodeName(script), 65534, 65534) == 0);
     };
-    const auto holdInstallerMutex = [](QProcess& installer, int holdMs) {
-        installer.start(Support::HelperExecutable(),
-                        {"hold-mutex", QString::number(holdMs), Application::INSTALLER_MUTEX_NAME});
-        installer.waitForReadyRead(kWaitMs);
-        EXPECT_EQ(installer.readLine().trimmed(), "locked");
+    // The script's mode, whether it is another user's (root only can give it away) or a symlink,
+    // how long the installer holds its mutex (0: no installer), and whether the script is opened:
+    // only when the installer is still running after the wait, and only a regular file that
+    // nobody but its owner, the user or root, may change.
+    const std::tuple<int, bool, bool, int, bool> cases[] = {
+        {0644, false, false, 0, false},       {0644, false, false, 100, false},
+        {0644, false, false, kWaitMs, true},  {0600, false, false, kWaitMs, true},
+        {0664, false, false, kWaitMs, false}, {0646, false, false, kWaitMs, false},
+        {0644, true, false, kWaitMs, false},  {0644, false, true, kWaitMs, false},
     };
-
-    ASSERT_TRUE(placeScript(0644, false, false));
-    const QDeadlineTimer noWait(400);  // when free
-    EXPECT_FALSE(Application::CheckRunnedInstaller() || noWait.hasExpired());
-    for (int holdMs : {kWaitMs, 100}) {  // held throughout, then released within the wait
-        QProcess installer;
-        holdInstallerMutex(installer, holdMs);
-        EXPECT_EQ(Application::CheckRunnedInstaller(), holdMs == kWaitMs);
-        installer.kill();
-        installer.waitForFinished(kWaitMs);
-    }
-    EXPECT_EQ(desktop.urls, QStringList{scriptUrl});
-
-    // Only a regular file that nobody but its owner, the user or root, may change is opened.
-    const std::tuple<int, bool, bool, bool> scripts[] = {
-        // mode, another user's, symlink, opened
-        {0600, false, false, true}, {0664, false, false, false}, {0646, false, false, false},
-        {0644, true, false, false}, {0644, false, true, false},
-    };
-    QProcess installer;
-    holdInstallerMutex(installer, kWaitMs);
-    for (const auto& [mode, foreign, link, opened] : scripts) {
+    for (const auto& [mode, foreign, link, holdMs, opened] : cases) {
         if (foreign && geteuid() != 0)
             continue;
         ASSERT_TRUE(placeScript(mode, foreign, link));
+        QProcess installer;
+        if (holdMs) {
+            installer.start(Support::HelperExecutable(), {"hold-mutex", QString::number(holdMs),
+                                                          Application::INSTALLER_MUTEX_NAME});
+            installer.waitForReadyRead(kWaitMs);
+            EXPECT_EQ(installer.readLine().trimmed(), "locked");
+        }
         desktop.urls.clear();
-        EXPECT_TRUE(Application::CheckRunnedInstaller());
+        const QDeadlineTimer noWait(400);  // when free
+        EXPECT_EQ(Application::CheckRunnedInstaller(), holdMs == kWaitMs);
+        EXPECT_TRUE(holdMs || !noWait.hasExpired());
         EXPECT_EQ(desktop.urls, opened ? QStringList{scriptUrl} : QStringList())
-            << std::oct << mode << " another user's " << foreign << " symlink " << link;
+            << std::oct << mode << " another user's " << foreign << " symlink " << link << std::dec
+            << " held " << holdMs;
+        installer.kill();
+        installer.waitForFinished(kWaitMs);
     }
-    installer.kill();
-    installer.waitForFinished(kWaitMs);
 
     // Programs start by themselves, in the working directory; missing files open nothing.
     Support::WriteFile(dir + "/run.sh", "#!/bin/sh\npwd -P > started\n");

@@ -51,10 +51,9 @@ QStringList LogLines(const QString& marker, const QString& program = "tst_utilpr
                      const QString& directory = QString::fromStdString(FLAGS_log_dir))
 {
     google::FlushLogFiles(google::GLOG_INFO);
-    QFile log(directory + '/' + program + ".INFO");
-    log.open(QIODevice::ReadOnly);
-    QStringList lines = QString::fromUtf8(log.readAll()).split('\n').filter(marker);
-    return lines.replaceInStrings(QRegularExpression("^(.)\\S+ \\S+ +\\S+ "), "\\1 ");
+    return ReadLines(directory + '/' + program + ".INFO")
+        .filter(marker)
+        .replaceInStrings(QRegularExpression("^(.)\\S+ \\S+ +\\S+ "), "\\1 ");
 }
 
 }  // namespace
