@@ -5,9 +5,6 @@
 //                                           prints "locked" and holds the application mutexes
 //                                           for <ms>, or prints "busy" (another process holds
 //                                           one) or "unavailable" and exits with 1
-//   tavrin_test_helper qt-fatal <logdir> <text>
-//                                           logs to glog files in <logdir> through the Qt log
-//                                           handler, then calls qFatal(<text>)
 //   tavrin_test_helper write-args <file> [<argument>...]
 //                                           writes its pid and then each argument on a line of
 //                                           its own to <file> (complete or not at all) and
@@ -27,15 +24,12 @@
 // Every command prints its answer on one line and flushes, so a test can wait for it.
 #include <Tavrin/App/Application/SettingsManager.h>
 #include <Tavrin/Util/AppMutexLocker.h>
-#include <Tavrin/Util/QtLogHandler.h>
 
 #include <QCoreApplication>
 #include <QSaveFile>
 #include <QSettings>
 #include <QThread>
 #include <QTimer>
-
-#include <glog/logging.h>
 
 #include <unistd.h>
 #include <algorithm>
@@ -72,15 +66,6 @@ int HoldMutex(int argc, char** argv)
     Say("locked");
     QThread::msleep(std::atol(argv[2]));
     return 0;
-}
-
-int QtFatal(int, char** argv)
-{
-    FLAGS_log_dir = argv[2];
-    google::InitGoogleLogging("tavrin_test_helper");
-    Tavrin::Util::QtLogHandler::GetInstance().Install();
-    Say("ready");
-    qFatal("%s", argv[3]);
 }
 
 int WriteArguments(int argc, char** argv)
@@ -195,7 +180,6 @@ int main(int argc, char** argv)
         {"sleep", {3, Sleep}},
         {"exit", {3, [](int, char** argv) { return std::atoi(argv[2]); }}},
         {"hold-mutex", {4, HoldMutex}},
-        {"qt-fatal", {4, QtFatal}},
         {"write-args", {3, WriteArguments}},
         {"read-ini", {3, ReadIni}},
         {"settings-peer", {6, SettingsPeerRun}},
