@@ -24,12 +24,8 @@ int main(int argc, char** argv)
         const QStringList arguments = QCoreApplication::arguments();
         const QStringList version = arguments[2].split('.');  // major.minor.build
         auto customization = std::make_shared<Tavrin::Test::Customization>();
-        customization->organization = "Tavrin Test";
         customization->version = {version.value(0).toUInt(), version.value(1).toUInt(),
                                   version.value(2).toUInt()};
-        customization->temporaryFolder = customization->productFolder = "LaunchProduct";
-        customization->applicationName = customization->aboutName = "Launch Product";
-        customization->moduleName = "launch";
         app.SetCustomizationManager(customization);
         app.SetSettingsManager(
             std::make_shared<Tavrin::App::SettingsManager>(arguments[1], QSettings::IniFormat));

@@ -121,31 +121,29 @@ public:
 TEST(LaunchType, FollowsVersionInstallerAndCrashesAcrossRunsOfTheProduct)
 {
     const QString store = Support::NewTempDir(QStringLiteral("runs")) + "/product.ini";
-    const QString runs[][3] = {
-        // key=value, arguments, result
-        {"", "14.5.0", "0: launch 1 days 0 crashed 0"},
-        {"", "14.5.0", "0: launch 4 days 0 crashed 0"},
-        {"DateTime=2026-03-01 12:00", "14.5.0", "0: launch 2 days 0 crashed 0"},
-        {"DateOfFirstStart=not a date", "14.5.0", "0: launch 4 days 0 crashed 0"},
-        {"DateOfFirstStart=" + QDateTime::currentDateTime().addDays(-3).toString(Qt::TextDate),
+    const QString runs[][4] = {
+        // key, value, arguments, result
+        {"", "", "14.5.0", "0: launch 1 days 0 crashed 0"},
+        {"", "", "14.5.0", "0: launch 4 days 0 crashed 0"},
+        {"DateTime", "2026-03-01 12:00", "14.5.0", "0: launch 2 days 0 crashed 0"},
+        {"DateOfFirstStart", "not a date", "14.5.0", "0: launch 4 days 0 crashed 0"},
+        {"DateOfFirstStart", QDateTime::currentDateTime().addDays(-3).toString(Qt::TextDate),
          "14.5.0 --crash-after=50 --stay=20000", "-1: launch 4 days 3 crashed 0"},
-        {"", "14.5.0", "0: launch 4 days 3 crashed 1"},
-        {"", "14.5.0 --ssl-enable --ssl-disable", "3: refused Invalid options combination."},
-        {"", "14.6.0 --no-such-option=1 -z positional", "0: launch 3 days 0"},
+        {"", "", "14.5.0", "0: launch 4 days 3 crashed 1"},
+        {"", "", "14.5.0 --ssl-enable --ssl-disable", "3: refused Invalid options combination."},
+        {"", "", "14.6.0 --no-such-option=1 -z positional", "0: launch 3 days 0"},
     };
-    for (const auto& run : runs) {
-        if (!run[0].isEmpty()) {
+    for (const auto& [key, value, arguments, expected] : runs) {
+        if (!key.isEmpty())
             SettingsManager(store, QSettings::IniFormat)
-                .SetString(run[0].section('=', 0, 0).toStdString(),
-                           run[0].section('=', 1).toStdString());
-        }
+                .SetString(key.toStdString(), value.toStdString());
         QProcess product;
-        product.start(LAUNCH_PRODUCT_EXECUTABLE, QStringList{store} + run[1].split(' '));
+        product.start(LAUNCH_PRODUCT_EXECUTABLE, QStringList{store} + arguments.split(' '));
         product.waitForFinished(kWaitMs);
         const QString result =
             QString::number(product.exitStatus() == QProcess::CrashExit ? -1 : product.exitCode()) +
             ": " + QString::fromUtf8(product.readAllStandardOutput()).trimmed();
-        EXPECT_TRUE(result.startsWith(run[2])) << result.toStdString();
+        EXPECT_TRUE(result.startsWith(expected)) << result.toStdString();
     }
     EXPECT_EQ(SettingsManager(store, QSettings::IniFormat).GetString("InstallDateTime", ""),
               "2026-03-01 12:00");
