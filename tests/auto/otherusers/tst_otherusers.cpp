@@ -269,7 +269,7 @@ TEST(ProcessMap, OnlyTheUsersOwnProcessesAndAsRootOnlyExecutablesRootAloneMayCha
     // Names of this process's own: other tests may run browsers meanwhile.
     const QString tag = "-browser-" + QString::number(getpid());
     ASSERT_EQ(AsOtherUser(shared.path, "mkdir theirs && cp /bin/sleep theirs/firefox" + tag), 0);
-    std::vector<std::unique_ptr<QProcess>> running;  // killed when they go
+    std::vector<std::unique_ptr<QProcess>> running;
     const auto start = [&running](const QString& program, const QStringList& arguments) {
         running.push_back(std::make_unique<QProcess>());
         running.back()->start(program, arguments);
@@ -305,6 +305,10 @@ TEST(ProcessMap, OnlyTheUsersOwnProcessesAndAsRootOnlyExecutablesRootAloneMayCha
     for (const auto& [path, fileMode, dirMode, counted] : copies) {
         const QString name = QFileInfo(path).fileName();
         EXPECT_EQ(map.count(name), counted ? 1u : 0u) << name.toStdString();
+    }
+    for (auto& process : running) {
+        process->kill();
+        process->waitForFinished(kWaitMs);
     }
 }
 

@@ -25,8 +25,7 @@ Q_LOGGING_CATEGORY(lcTavrinTest, "tavrin.test")
 
 namespace {
 
-// The helper program (or a copy of it) as another process, killed and reaped at the end (by
-// QProcess).
+// The helper program (or a copy of it) as another process, killed and reaped at the end.
 struct Helper
 {
     explicit Helper(const QStringList& arguments, const QString& program = HelperExecutable())
@@ -35,6 +34,7 @@ struct Helper
         process.waitForReadyRead(30000);
         answer = QString::fromUtf8(process.readLine()).trimmed();
     }
+    ~Helper() { Kill(); }
     void Kill() { process.kill(), process.waitForFinished(30000); }
     QProcess process;
     QString answer;  // "ready", "locked" or "busy"; empty when none came in time
