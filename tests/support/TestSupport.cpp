@@ -40,9 +40,8 @@ void EnterSandbox()
     set("TMPDIR", "/tmp");
     qunsetenv("LOCALAPPDATA");
     qunsetenv("USERPROFILE");
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
 }
 
 void PointSettingsAtSandbox()
@@ -55,9 +54,8 @@ void PointSettingsAtSandbox()
 
 void LeaveSandbox()
 {
-    if (!qEnvironmentVariableIsSet("TAVRIN_KEEP_SANDBOX")) {
+    if (!qEnvironmentVariableIsSet("TAVRIN_KEEP_SANDBOX"))
         QDir(SandboxDir()).removeRecursively();
-    }
 }
 
 QString SandboxDir()
@@ -91,9 +89,8 @@ bool WriteFile(const QString& path, const QByteArray& bytes)
 QStringList ReadLines(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly))
         return {QStringLiteral("(missing)")};
-    }
     return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
 }
 

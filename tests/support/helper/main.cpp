@@ -47,10 +47,10 @@ void Say(const char* text)
     std::fflush(stdout);
 }
 
-int Sleep(int, char** argv)
+int AnswerThenSleep(const char* answer, const char* ms)
 {
-    Say("ready");
-    QThread::msleep(std::atol(argv[2]));
+    Say(answer);
+    QThread::msleep(std::atol(ms));
     return 0;
 }
 
@@ -63,9 +63,7 @@ int HoldMutex(int argc, char** argv)
         Say(result == LockResult::HeldElsewhere ? "busy" : "unavailable");
         return 1;
     }
-    Say("locked");
-    QThread::msleep(std::atol(argv[2]));
-    return 0;
+    return AnswerThenSleep("locked", argv[2]);
 }
 
 int WriteArguments(int argc, char** argv)
@@ -73,9 +71,8 @@ int WriteArguments(int argc, char** argv)
     QSaveFile file(QString::fromLocal8Bit(argv[2]));
     file.open(QIODevice::WriteOnly);
     file.write(std::to_string(getpid()).c_str());
-    for (int i = 3; i < argc; ++i) {
+    for (int i = 3; i < argc; ++i)
         file.write("\n" + QByteArray(argv[i]));
-    }
     return file.commit() ? 0 : 1;
 }
 
@@ -126,9 +123,8 @@ private:
     template <typename T>
     void Seen(const std::string& key, const T& value)
     {
-        if (writing) {
+        if (writing)
             return;  // the notification of this process's own write
-        }
         echoes += key == m_ownKey;
         last[key] = Text(value);
         std::printf("changed %s %s\n", key.c_str(), last[key].c_str());
@@ -177,7 +173,7 @@ int main(int argc, char** argv)
 {
     // Each command with the number of arguments it needs at least, its own name included.
     const std::map<std::string, std::pair<int, int (*)(int, char**)>> commands = {
-        {"sleep", {3, Sleep}},
+        {"sleep", {3, [](int, char** argv) { return AnswerThenSleep("ready", argv[2]); }}},
         {"exit", {3, [](int, char** argv) { return std::atoi(argv[2]); }}},
         {"hold-mutex", {4, HoldMutex}},
         {"write-args", {3, WriteArguments}},
