@@ -25,9 +25,8 @@ namespace {
 void Report(const std::string& session, const std::deque<std::string>& crashed)
 {
     std::cout << "ready " << session;
-    for (const std::string& id : crashed) {
+    for (const std::string& id : crashed)
         std::cout << ' ' << id;
-    }
     std::cout << std::endl;
 }
 
@@ -48,8 +47,7 @@ int main(int argc, char** argv)
     Report(tracker.SessionId(), tracker.BadSessionsList());
     std::string order;
     std::getline(std::cin, order);
-    if (order == "abort") {
+    if (order == "abort")
         std::abort();
-    }
     return 0;
 }

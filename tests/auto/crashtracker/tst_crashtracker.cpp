@@ -78,9 +78,8 @@ TEST(CrashTrackerProcesses, FiveStartsBesideAStaleQtLockFileAreQuickAndReportThe
     EXPECT_EQ(reports, QStringList{"190101-000000-555555"});
     EXPECT_EQ(Entries(file), live);
     EXPECT_FALSE(QFileInfo::exists(file + ".lock"));  // for builds that still look at it
-    for (const auto& product : five) {
+    for (const auto& product : five)
         EXPECT_TRUE(product->End() && product->process.exitCode() == 0);
-    }
     EXPECT_EQ(Entries(file), QStringList());
 }
 

@@ -32,9 +32,8 @@ TEST(CrashTrackerStress, EveryKilledSessionIsReportedOnceAndNoLiveOrEndedOneEver
     int killedUnseen = 0;                             // killed before they printed their id
     std::vector<std::unique_ptr<Product>> survivors;  // live while the next round starts
     const auto endSurvivors = [&survivors] {
-        for (const auto& survivor : survivors) {
+        for (const auto& survivor : survivors)
             EXPECT_TRUE(survivor->End() && survivor->process.exitCode() == 0);
-        }
         survivors.clear();
     };
 
@@ -44,9 +43,8 @@ TEST(CrashTrackerStress, EveryKilledSessionIsReportedOnceAndNoLiveOrEndedOneEver
             batch.push_back(std::make_unique<Product>(QStringList{"stress"}));
         }
         std::shuffle(batch.begin(), batch.end(), random);
-        for (int i = 0; i < kKilledWhileStarting; ++i) {
+        for (int i = 0; i < kKilledWhileStarting; ++i)
             batch[i]->Kill();
-        }
         for (int i = 0; i < kInstances; ++i) {
             Product& product = *batch[i];
             const bool ready = product.Ready();
@@ -55,9 +53,8 @@ TEST(CrashTrackerStress, EveryKilledSessionIsReportedOnceAndNoLiveOrEndedOneEver
             } else {
                 ASSERT_TRUE(ready) << "round " << round;
             }
-            for (const QString& id : product.crashed) {
+            for (const QString& id : product.crashed)
                 ++reported[id];
-            }
         }
         endSurvivors();
         for (int i = kKilledWhileStarting; i < kInstances; ++i) {
@@ -79,18 +76,15 @@ TEST(CrashTrackerStress, EveryKilledSessionIsReportedOnceAndNoLiveOrEndedOneEver
     endSurvivors();
     Product last({"stress"});
     ASSERT_TRUE(last.Ready() && last.End());
-    for (const QString& id : last.crashed) {
+    for (const QString& id : last.crashed)
         ++reported[id];
-    }
     EXPECT_EQ(Entries(file), QStringList());
 
-    for (auto it = killed.cbegin(); it != killed.cend(); ++it) {
+    for (auto it = killed.cbegin(); it != killed.cend(); ++it)
         EXPECT_EQ(reported.take(it.key()), it.value()) << it.key().toStdString();
-    }
     // What is left are reports of sessions killed before they printed their id.
-    for (auto it = reported.cbegin(); it != reported.cend(); ++it) {
+    for (auto it = reported.cbegin(); it != reported.cend(); ++it)
         EXPECT_FALSE(ended.contains(it.key())) << it.key().toStdString();
-    }
     EXPECT_LE(std::accumulate(reported.cbegin(), reported.cend(), 0), killedUnseen);
 }
 

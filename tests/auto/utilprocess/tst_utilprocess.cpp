@@ -68,9 +68,8 @@ TEST(IsProcessRunning, ProcessMatchesItsOwnExecutableFileEvenAfterAnUpdateReplac
     EXPECT_TRUE(IsProcessRunning(pid, dir + "/link"));
     EXPECT_FALSE(IsProcessRunning(pid, HelperExecutable()));  // same bytes, other file
     // 0 is no process; cut down to 32 bits, 2^32 + its pid would be the helper.
-    for (unsigned long other : {0ul, (1ul << 32) + pid, ~0ul}) {
+    for (unsigned long other : {0ul, (1ul << 32) + pid, ~0ul})
         EXPECT_FALSE(IsProcessRunning(other, dir + "/copy")) << other;
-    }
     ASSERT_TRUE(QFile::remove(dir + "/copy"));
     EXPECT_TRUE(IsProcessRunning(pid, dir + "/copy"));
     ASSERT_TRUE(WriteFile(dir + "/copy", "#!/bin/sh\n"));
