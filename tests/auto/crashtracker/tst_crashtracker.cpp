@@ -1,5 +1,6 @@
 // The crash tracker, in this process against real session files and across real product
-// processes (crash_product) that exit, abort, get killed, run side by side or from copies.
+// processes (crash_product) that end, get killed, run side by side or from copies, beside
+// damaged files and held locks. Aborted runs and many killed at once: tst_crashtracker_stress.
 #include <Tavrin/App/Application/CrashTracker.h>
 
 #include "CrashProducts.h"
