@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -44,16 +45,13 @@ const uid_t kNobody = 65534;
 
 // A directory every user may write to, like /tmp (mode 1777), outside the private sandbox so
 // that the other user can reach it. Removed with its content.
-struct SharedDirectory
+struct SharedDirectory : QTemporaryDir
 {
-    SharedDirectory()
+    SharedDirectory() : QTemporaryDir("/tmp/tavrin-shared-XXXXXX"), path(QTemporaryDir::path())
     {
-        QByteArray pattern("/tmp/tavrin-shared-XXXXXX");
-        path = QString::fromLocal8Bit(mkdtemp(pattern.data()));
-        chmod(pattern.constData(), 01777);
+        chmod(QFile::encodeName(path).constData(), 01777);
     }
-    ~SharedDirectory() { QDir(path).removeRecursively(); }
-    QString path;
+    const QString path;
 };
 
 // Runs a shell script as `nobody` in `directory`; its exit code (-1: did not run).
@@ -97,8 +95,8 @@ TEST(TemporaryFiles, AnotherUsersDirectoryIsRefusedAndNothingOfTheUserIsSwept)
     chmod(QFile::encodeName(home).constData(), 0755);                // the other user may see it
     const QString own = "Prod-" + QString::number(geteuid());
     const QString plants[] = {
-        "mkdir " + own + " && ln -s '" + home + "' " + own + "/temp",
-        "ln -s '" + home + "' " + own,
+        "mkdir " + own + " && ln -s '" + home + "' " + own + "/temp", "ln -s '" + home + "' " + own,
+        "mkdir -p " + own + "/temp",  // modes that would pass: refused as another user's
     };
     const auto tmpdir = SetEnvironment("TMPDIR", shared.path);
     for (const QString& plant : plants) {
