@@ -24,9 +24,8 @@ public:
     void send(google::LogSeverity severity, const char*, const char*, int,
               const google::LogMessageTime&, const char* message, size_t length) override
     {
-        if (severity >= m_minimum) {
+        if (severity >= m_minimum)
             lines.emplace_back(severity, std::string(message, length));
-        }
     }
 
     // How many lines, read as "SEVERITY: message", contain `text`.

@@ -10,79 +10,52 @@
 #include <QSettings>
 
 #include <sys/stat.h>
-#include <unistd.h>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 namespace Tavrin {
 namespace Test {
 
-namespace {
-
-std::string g_sandbox;
-
-std::string MakeSandbox()
+void EnterSandbox()
 {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tavrin-test-XXXXXX";
-    if (!mkdtemp(pattern.data())) {
+    const QByteArray tmp = qgetenv("TMPDIR");
+    QByteArray root = (tmp.isEmpty() ? QByteArray("/tmp") : tmp) + "/tavrin-test-XXXXXX";
+    if (!mkdtemp(root.data())) {
         std::perror("mkdtemp");
         std::exit(2);
     }
-    return pattern;
-}
-
-void PointEnvironmentAt(const std::string& root)
-{
+    qputenv("TAVRIN_TEST_SANDBOX", root);
     const auto set = [&root](const char* name, const char* sub) {
-        const std::string path = root + sub;
-        QDir().mkpath(QString::fromStdString(path));
-        setenv(name, path.c_str(), 1);
+        QDir().mkpath(QFile::decodeName(root + sub));
+        qputenv(name, root + sub);
     };
-    setenv("TAVRIN_TEST_SANDBOX", root.c_str(), 1);
     set("HOME", "/home");
     set("XDG_CONFIG_HOME", "/home/.config");
     set("XDG_DATA_HOME", "/home/.local/share");
     set("XDG_CACHE_HOME", "/home/.cache");
     set("XDG_STATE_HOME", "/home/.local/state");
     set("XDG_RUNTIME_DIR", "/run");
-    chmod((root + "/run").c_str(), 0700);
+    chmod((root + "/run").constData(), 0700);
     set("TMPDIR", "/tmp");
-    unsetenv("LOCALAPPDATA");
-    unsetenv("USERPROFILE");
-    if (!std::getenv("QT_QPA_PLATFORM")) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-}
-
-void PointSettingsAt(const QString& root)
-{
-    for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
-        QSettings::setPath(format, QSettings::UserScope, root + QStringLiteral("/home/.config"));
-        QSettings::setPath(format, QSettings::SystemScope, root + QStringLiteral("/etc/xdg"));
-    }
-}
-
-}  // namespace
-
-void EnterSandbox()
-{
-    g_sandbox = MakeSandbox();
-    PointEnvironmentAt(g_sandbox);
+    qunsetenv("LOCALAPPDATA");
+    qunsetenv("USERPROFILE");
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 void PointSettingsAtSandbox()
 {
-    PointSettingsAt(QString::fromStdString(g_sandbox));
+    for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings::setPath(format, QSettings::UserScope, SandboxDir() + "/home/.config");
+        QSettings::setPath(format, QSettings::SystemScope, SandboxDir() + "/etc/xdg");
+    }
 }
 
 void LeaveSandbox()
 {
-    if (!std::getenv("TAVRIN_KEEP_SANDBOX")) {
-        QDir(QString::fromStdString(g_sandbox)).removeRecursively();
-    }
+    if (!qEnvironmentVariableIsSet("TAVRIN_KEEP_SANDBOX"))
+        QDir(SandboxDir()).removeRecursively();
 }
 
 QString SandboxDir()
@@ -101,9 +74,8 @@ QString NewTempDir(const QString& hint)
 
 QString HelperExecutable()
 {
-    const QByteArray fromEnvironment = qgetenv("TAVRIN_TEST_HELPER");
-    return QString::fromLocal8Bit(fromEnvironment.isEmpty() ? QByteArray(TAVRIN_TEST_HELPER_PATH)
-                                                            : fromEnvironment);
+    const QString fromEnvironment = qEnvironmentVariable("TAVRIN_TEST_HELPER");
+    return fromEnvironment.isEmpty() ? QStringLiteral(TAVRIN_TEST_HELPER_PATH) : fromEnvironment;
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes)
@@ -117,9 +89,8 @@ bool WriteFile(const QString& path, const QByteArray& bytes)
 QStringList ReadLines(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly))
         return {QStringLiteral("(missing)")};
-    }
     return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
 }
 

@@ -9,20 +9,14 @@
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        for (int second = 0; second < 60; ++second) {
-            sleep(1);
-        }
-        return 0;
-    }
+    if (argc < 2)
+        return sleep(60);
     const char* logPath = std::getenv("FAKE_BROWSER_LOG");
     std::FILE* log = logPath ? std::fopen(logPath, "a") : nullptr;
-    if (!log) {
+    if (!log)
         return 1;
-    }
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc; ++i)
         std::fprintf(log, "%s\n", argv[i]);
-    }
     std::fprintf(log, "--\n");
     return std::fclose(log) == 0 ? 0 : 1;
 }

@@ -30,11 +30,11 @@ inline bool IsWellFormed(const QString& path)
                                              : lines.filter(line).size() == lines.size();
 }
 
-// The session file of crash_product run under `application` as its application name.
-inline QString ProductFile(const QString& application)
+// The session file of `program` run under `application` as its application name.
+inline QString ProductFile(const QString& application, const QString& program = "crash_product")
 {
     return Tavrin::Test::SandboxDir() + "/home/.local/share/Tavrin Test/" + application +
-           "/Tavrin/clipcrafter 14.5.0/crash_product.ini";
+           "/Tavrin/clipcrafter 14.5.0/" + program + ".ini";
 }
 
 // A product process with a tracker, and its report; killed and reaped when it goes.
@@ -65,7 +65,7 @@ struct Product
         process.kill();
         process.waitForFinished(kWaitMs);
     }
-    // Ends a product started with "wait": normally, or through abort() with "abort".
+    // Ends the product: normally, or through abort() with "abort".
     bool End(const QByteArray& order = "exit")
     {
         process.write(order + "\n");
@@ -82,8 +82,8 @@ struct Product
 // The crashed sessions that a product started now reports, sorted.
 inline QStringList NextStartReports(const QString& application)
 {
-    Product run({application, "exit"});
-    const bool ended = run.Ready() && run.process.waitForFinished(kWaitMs);
+    Product run({application});
+    const bool ended = run.Ready() && run.End();
     return ended && run.process.exitCode() == 0 ? run.crashed : QStringList{"(no clean run)"};
 }
 

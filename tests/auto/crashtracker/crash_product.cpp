@@ -1,12 +1,9 @@
 // A product process for the crash tracker tests. Usage:
-//   crash_product <application name> <how it ends>
+//   crash_product <application name>
 // It sets the organization and application name like a product, constructs a crash tracker and
 // prints one line, flushed: "ready <its session id> <the crashed sessions it collected>...",
-// separated by spaces. Then it ends:
-//   exit      normally (the tracker is destroyed)
-//   abort     abnormally, through abort()
-//   wait      reads a line from stdin: "abort" ends through abort(), anything else (or the end
-//             of input) normally
+// separated by spaces. Then it reads a line from stdin: "abort" ends it through abort(),
+// anything else (or the end of input) normally, destroying the tracker.
 //   crash_product - application
 // starts as a product does instead: constructs the application object before it has any name,
 // prints the same line, then hands over its identity (which starts logging) and exits.
@@ -17,7 +14,6 @@
 
 #include <QCoreApplication>
 
-#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <iostream>
@@ -28,40 +24,30 @@ namespace {
 
 void Report(const std::string& session, const std::deque<std::string>& crashed)
 {
-    std::printf("ready %s", session.c_str());
-    for (const std::string& id : crashed) {
-        std::printf(" %s", id.c_str());
-    }
-    std::printf("\n");
-    std::fflush(stdout);
+    std::cout << "ready " << session;
+    for (const std::string& id : crashed)
+        std::cout << ' ' << id;
+    std::cout << std::endl;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const std::string ending = argc == 3 ? argv[2] : "";
-    if (ending == "application") {
+    if (argc == 3 && argv[2] == std::string("application")) {
         Tavrin::App::Application application(argc, argv);
         Report(application.SessionId(), application.GetCrashedSessions());
         application.SetCustomizationManager(std::make_shared<Tavrin::Test::Customization>());
         return 0;
     }
-    if (ending != "exit" && ending != "abort" && ending != "wait") {
-        std::fprintf(stderr, "usage: crash_product <application name> exit|abort|wait\n");
-        return 64;
-    }
     QCoreApplication::setOrganizationName(QStringLiteral("Tavrin Test"));
-    QCoreApplication::setApplicationName(QString::fromLocal8Bit(argv[1]));
+    QCoreApplication::setApplicationName(QString::fromLocal8Bit(argc > 1 ? argv[1] : ""));
     QCoreApplication application(argc, argv);
     Tavrin::App::CrashTracker tracker;
     Report(tracker.SessionId(), tracker.BadSessionsList());
     std::string order;
-    if (ending == "wait") {
-        std::getline(std::cin, order);
-    }
-    if (ending == "abort" || order == "abort") {
+    std::getline(std::cin, order);
+    if (order == "abort")
         std::abort();
-    }
     return 0;
 }

@@ -39,7 +39,6 @@ const int kWaitMs = 30000;
 const char kLinkTable[] = R"({
     "FAQ_URL_menu": {"default": "{scheme}://kestrel.example/{locale}/faq",
                      "de_DE": "{scheme}://kestrel.example/de/hilfe"},
-    "HOMEPAGE_URL": "{scheme}://kestrel.example/{lang}/",
     "THANK_FOR_INSTALL_URL": "{scheme}://kestrel.example/thanks?m={module}",
     "THANK_FOR_REINSTALL_URL": "{scheme}://kestrel.example/again?m={module}"
 })";
@@ -54,7 +53,6 @@ QStringList ExpectedDump(const QStringList& locales, const QString& scheme = "ht
     for (const QString& locale : locales) {
         const QString faq = locale == "de_DE" ? "de/hilfe" : locale + "/faq";
         lines << locale + ";FAQ_URL_menu;" + site + faq + ";"
-              << locale + ";HOMEPAGE_URL;" + site + locale.left(2) + "/;"
               << locale + ";THANK_FOR_INSTALL_URL;" + site + "thanks?m=test;"
               << locale + ";THANK_FOR_REINSTALL_URL;" + site + "again?m=test;";
     }
@@ -121,31 +119,28 @@ public:
 TEST(LaunchType, FollowsVersionInstallerAndCrashesAcrossRunsOfTheProduct)
 {
     const QString store = Support::NewTempDir(QStringLiteral("runs")) + "/product.ini";
-    const QString runs[][3] = {
-        // key=value, arguments, result
-        {"", "14.5.0", "0: launch 1 days 0 crashed 0"},
-        {"", "14.5.0", "0: launch 4 days 0 crashed 0"},
-        {"DateTime=2026-03-01 12:00", "14.5.0", "0: launch 2 days 0 crashed 0"},
-        {"DateOfFirstStart=not a date", "14.5.0", "0: launch 4 days 0 crashed 0"},
-        {"DateOfFirstStart=" + QDateTime::currentDateTime().addDays(-3).toString(Qt::TextDate),
+    const QString runs[][4] = {
+        // key, value, arguments, result
+        {"", "", "14.5.0", "0: launch 1 days 0 crashed 0"},
+        {"", "", "14.5.0", "0: launch 4 days 0 crashed 0"},
+        {"DateTime", "2026-03-01 12:00", "14.5.0", "0: launch 2 days 0 crashed 0"},
+        {"DateOfFirstStart", "not a date", "14.5.0", "0: launch 4 days 0 crashed 0"},
+        {"DateOfFirstStart", QDateTime::currentDateTime().addDays(-3).toString(Qt::TextDate),
          "14.5.0 --crash-after=50 --stay=20000", "-1: launch 4 days 3 crashed 0"},
-        {"", "14.5.0", "0: launch 4 days 3 crashed 1"},
-        {"", "14.5.0 --ssl-enable --ssl-disable", "3: refused Invalid options combination."},
-        {"", "14.6.0 --no-such-option=1 -z positional", "0: launch 3 days 0"},
+        {"", "", "14.5.0", "0: launch 4 days 3 crashed 1"},
+        {"", "", "14.6.0 --no-such-option=1 -z positional", "0: launch 3 days 0"},
     };
-    for (const auto& run : runs) {
-        if (!run[0].isEmpty()) {
+    for (const auto& [key, value, arguments, expected] : runs) {
+        if (!key.isEmpty())
             SettingsManager(store, QSettings::IniFormat)
-                .SetString(run[0].section('=', 0, 0).toStdString(),
-                           run[0].section('=', 1).toStdString());
-        }
+                .SetString(key.toStdString(), value.toStdString());
         QProcess product;
-        product.start(LAUNCH_PRODUCT_EXECUTABLE, QStringList{store} + run[1].split(' '));
+        product.start(LAUNCH_PRODUCT_EXECUTABLE, QStringList{store} + arguments.split(' '));
         product.waitForFinished(kWaitMs);
         const QString result =
             QString::number(product.exitStatus() == QProcess::CrashExit ? -1 : product.exitCode()) +
             ": " + QString::fromUtf8(product.readAllStandardOutput()).trimmed();
-        EXPECT_TRUE(result.startsWith(run[2])) << result.toStdString();
+        EXPECT_TRUE(result.startsWith(expected)) << result.toStdString();
     }
     EXPECT_EQ(SettingsManager(store, QSettings::IniFormat).GetString("InstallDateTime", ""),
               "2026-03-01 12:00");
@@ -173,44 +168,37 @@ TEST(Installer, WaitsForAHeldMutexThenOpensTheMessageScriptNextToTheExecutable)
                chmod(QFile::encodeName(script), mode) == 0 &&
                (!foreign || chown(QFile::encodeName(script), 65534, 65534) == 0);
     };
-    const auto holdInstallerMutex = [](QProcess& installer, int holdMs) {
-        installer.start(Support::HelperExecutable(),
-                        {"hold-mutex", QString::number(holdMs), Application::INSTALLER_MUTEX_NAME});
-        installer.waitForReadyRead(kWaitMs);
-        EXPECT_EQ(installer.readLine().trimmed(), "locked");
+    // The script's mode, whether it is another user's (root only can give it away) or a symlink,
+    // how long the installer holds its mutex (0: no installer), and whether the script is opened:
+    // only when the installer is still running after the wait, and only a regular file that
+    // nobody but its owner, the user or root, may change.
+    const std::tuple<int, bool, bool, int, bool> cases[] = {
+        {0644, false, false, 0, false},       {0644, false, false, 100, false},
+        {0644, false, false, kWaitMs, true},  {0600, false, false, kWaitMs, true},
+        {0664, false, false, kWaitMs, false}, {0646, false, false, kWaitMs, false},
+        {0644, true, false, kWaitMs, false},  {0644, false, true, kWaitMs, false},
     };
-
-    ASSERT_TRUE(placeScript(0644, false, false));
-    const QDeadlineTimer noWait(400);  // when free
-    EXPECT_FALSE(Application::CheckRunnedInstaller() || noWait.hasExpired());
-    for (int holdMs : {kWaitMs, 100}) {  // held throughout, then released within the wait
-        QProcess installer;
-        holdInstallerMutex(installer, holdMs);
-        EXPECT_EQ(Application::CheckRunnedInstaller(), holdMs == kWaitMs);
-        installer.kill();
-        installer.waitForFinished(kWaitMs);
-    }
-    EXPECT_EQ(desktop.urls, QStringList{scriptUrl});
-
-    // Only a regular file that nobody but its owner, the user or root, may change is opened.
-    const std::tuple<int, bool, bool, bool> scripts[] = {
-        // mode, another user's, symlink, opened
-        {0600, false, false, true}, {0664, false, false, false}, {0646, false, false, false},
-        {0644, true, false, false}, {0644, false, true, false},
-    };
-    QProcess installer;
-    holdInstallerMutex(installer, kWaitMs);
-    for (const auto& [mode, foreign, link, opened] : scripts) {
+    for (const auto& [mode, foreign, link, holdMs, opened] : cases) {
         if (foreign && geteuid() != 0)
             continue;
         ASSERT_TRUE(placeScript(mode, foreign, link));
+        QProcess installer;
+        if (holdMs) {
+            installer.start(Support::HelperExecutable(), {"hold-mutex", QString::number(holdMs),
+                                                          Application::INSTALLER_MUTEX_NAME});
+            installer.waitForReadyRead(kWaitMs);
+            EXPECT_EQ(installer.readLine().trimmed(), "locked");
+        }
         desktop.urls.clear();
-        EXPECT_TRUE(Application::CheckRunnedInstaller());
+        const QDeadlineTimer noWait(400);  // when free
+        EXPECT_EQ(Application::CheckRunnedInstaller(), holdMs == kWaitMs);
+        EXPECT_TRUE(holdMs || !noWait.hasExpired());
         EXPECT_EQ(desktop.urls, opened ? QStringList{scriptUrl} : QStringList())
-            << std::oct << mode << " another user's " << foreign << " symlink " << link;
+            << std::oct << mode << " another user's " << foreign << " symlink " << link << std::dec
+            << " held " << holdMs;
+        installer.kill();
+        installer.waitForFinished(kWaitMs);
     }
-    installer.kill();
-    installer.waitForFinished(kWaitMs);
 
     // Programs start by themselves, in the working directory; missing files open nothing.
     Support::WriteFile(dir + "/run.sh", "#!/bin/sh\npwd -P > started\n");
@@ -259,8 +247,8 @@ TEST(ThankYouPage, OpensAfterInstallationsWithTheInstallersDistributionId)
     }
 }
 
-// Also the ssl options (over either default; both refuse the application, which leaves nothing
-// behind) and unknown options, which are ignored.
+// Also the ssl options (over either default; both together refuse the application, which leaves
+// nothing behind) and unknown options, which are ignored.
 TEST(TestOptions, DumpListsEveryLinkOfTheTestLocalesThenRestoresTheLanguage)
 {
     Tavrin::Util::SetDefaultSslUsage(true);

@@ -17,12 +17,15 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <list>
 
 void PrintTo(const QString& text, std::ostream* out)
 {
@@ -40,22 +43,15 @@ using Tavrin::Util::AppMutexLocker;
 const int kWaitMs = 30000;
 const uid_t kNobody = 65534;
 
-#define SKIP_UNLESS_ROOT() \
-    if (geteuid() != 0)    \
-    GTEST_SKIP() << "acting as another user needs root"
-
 // A directory every user may write to, like /tmp (mode 1777), outside the private sandbox so
 // that the other user can reach it. Removed with its content.
-struct SharedDirectory
+struct SharedDirectory : QTemporaryDir
 {
-    SharedDirectory()
+    SharedDirectory() : QTemporaryDir("/tmp/tavrin-shared-XXXXXX"), path(QTemporaryDir::path())
     {
-        QByteArray pattern("/tmp/tavrin-shared-XXXXXX");
-        path = QString::fromLocal8Bit(mkdtemp(pattern.data()));
-        chmod(pattern.constData(), 01777);
+        chmod(QFile::encodeName(path).constData(), 01777);
     }
-    ~SharedDirectory() { QDir(path).removeRecursively(); }
-    QString path;
+    const QString path;
 };
 
 // Runs a shell script as `nobody` in `directory`; its exit code (-1: did not run).
@@ -65,10 +61,8 @@ int AsOtherUser(const QString& directory, const QString& script)
     shell.setWorkingDirectory(directory);
     shell.start(QStringLiteral("setpriv"),
                 {"--reuid=65534", "--regid=65534", "--clear-groups", "/bin/sh", "-c", script});
-    if (!shell.waitForFinished(kWaitMs) || shell.exitStatus() != QProcess::NormalExit) {
-        return -1;
-    }
-    return shell.exitCode();
+    const bool ran = shell.waitForFinished(kWaitMs) && shell.exitStatus() == QProcess::NormalExit;
+    return ran ? shell.exitCode() : -1;
 }
 
 // Sets an environment variable (unsets it for a null value) until the scope ends.
@@ -93,29 +87,28 @@ QString ModeOf(const QString& path)
 // through a symlink or to read and replace what the product keeps there.
 TEST(TemporaryFiles, AnotherUsersDirectoryIsRefusedAndNothingOfTheUserIsSwept)
 {
-    SKIP_UNLESS_ROOT();
+    if (geteuid() != 0)
+        GTEST_SKIP() << "acting as another user needs root";
     const SharedDirectory shared;
     const QString home = NewTempDir("home");
     ASSERT_TRUE(WriteFile(home + "/thesis.txt", "the user's own"));  // swept at 0 days
     chmod(QFile::encodeName(home).constData(), 0755);                // the other user may see it
     const QString own = "Prod-" + QString::number(geteuid());
     const QString plants[] = {
-        "mkdir " + own + " && ln -s '" + home + "' " + own + "/temp",
-        "mkdir -m 777 " + own,
-        "mkdir -p -m 777 " + own + "/temp",
-        "ln -s '" + home + "' " + own,
+        "mkdir " + own + " && ln -s '" + home + "' " + own + "/temp", "ln -s '" + home + "' " + own,
+        "mkdir -p " + own + "/temp",  // modes that would pass: refused as another user's
     };
     const auto tmpdir = SetEnvironment("TMPDIR", shared.path);
     for (const QString& plant : plants) {
-        ASSERT_EQ(AsOtherUser(shared.path, plant), 0) << plant.toStdString();
+        SCOPED_TRACE(plant.toStdString());
+        ASSERT_EQ(AsOtherUser(shared.path, plant), 0);
         LogCapture log(google::GLOG_ERROR);
-        EXPECT_EQ(App::ProductTemporaryFilesDir("Prod"), QString()) << plant.toStdString();
+        EXPECT_EQ(App::ProductTemporaryFilesDir("Prod"), QString());
         App::ClearProductTemporaryFiles("Prod", 0);
-        EXPECT_TRUE(QFileInfo::exists(home + "/thesis.txt")) << plant.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(home + "/thesis.txt"));
         EXPECT_EQ(log.Count("ERROR: Refusing the temporary directory: " +
-                            QFile::encodeName(shared.path).toStdString() + "/" + own.toStdString()),
-                  2)
-            << plant.toStdString();
+                            QFile::encodeName(shared.path + "/" + own).toStdString()),
+                  2);
         ASSERT_EQ(AsOtherUser(shared.path, "rm -rf " + own), 0);
     }
 
@@ -144,7 +137,6 @@ TEST(TemporaryFiles, EveryComponentFromThePerUserDirectoryDownIsChecked)
         {"", "", 0, own, false},
         {"", tmp, 0777, "", false},
         {"", tmp, 01777, "", true},
-        {"", tmp, 0555, "", true},  // cannot be made (but by root): the path all the same
     };
     const auto tmpdir = SetEnvironment("TMPDIR", tmp);
     for (const auto& [made, changed, mode, link, used] : cases) {
@@ -152,13 +144,10 @@ TEST(TemporaryFiles, EveryComponentFromThePerUserDirectoryDownIsChecked)
             QDir().mkpath(made);
         chmod(qPrintable(changed), mode);
         QFile::link(elsewhere, link);
-        const std::string row = changed.toStdString() + " " + std::to_string(mode) + " " +
-                                link.toStdString();
-        EXPECT_EQ(App::ProductTemporaryFilesDir("Vendor/Prod"), used ? own + "/Prod/temp/" : "")
-            << row;
+        SCOPED_TRACE(QString("%1 %2 %3").arg(changed).arg(mode, 0, 8).arg(link).toStdString());
+        EXPECT_EQ(App::ProductTemporaryFilesDir("Vendor/Prod"), used ? own + "/Prod/temp/" : "");
         if (used && QFileInfo(own + "/Prod/temp").isDir()) {
-            EXPECT_EQ(ModeOf(own) + ModeOf(own + "/Prod/temp"), mode == 0755 ? "755700" : "700700")
-                << row;
+            EXPECT_EQ(ModeOf(own) + ModeOf(own + "/Prod/temp"), mode == 0755 ? "755700" : "700700");
         }
         chmod(qPrintable(tmp), 0700);
         QFile::remove(own);
@@ -260,8 +249,6 @@ TEST(AppMutexLocker, ALockThatCannotBeMadeIsNeitherBusyNorARunningInstaller)
 
     QFile::remove(script);
     EXPECT_FALSE(QFileInfo::exists(script + ".ran"));
-    QDir(installerLock).removeRecursively();
-    QFile::remove(directory + "/blocked");
     EXPECT_EQ(Tavrin::Test::ReadLines(target), QStringList{"kept"});
 }
 
@@ -269,21 +256,21 @@ TEST(AppMutexLocker, ALockThatCannotBeMadeIsNeitherBusyNorARunningInstaller)
 // another user could change, through the file or a directory above it.
 TEST(ProcessMap, OnlyTheUsersOwnProcessesAndAsRootOnlyExecutablesRootAloneMayChange)
 {
-    SKIP_UNLESS_ROOT();
+    if (geteuid() != 0)
+        GTEST_SKIP() << "acting as another user needs root";
     const SharedDirectory shared;
     // Names of this process's own: other tests may run browsers meanwhile.
     const QString tag = "-browser-" + QString::number(getpid());
     ASSERT_EQ(AsOtherUser(shared.path, "mkdir theirs && cp /bin/sleep theirs/firefox" + tag), 0);
-    std::vector<std::unique_ptr<QProcess>> running;
+    std::list<QProcess> running;
     const auto start = [&running](const QString& program, const QStringList& arguments) {
-        running.push_back(std::make_unique<QProcess>());
-        running.back()->start(program, arguments);
-        EXPECT_TRUE(running.back()->waitForStarted(kWaitMs)) << program.toStdString();
+        running.emplace_back().start(program, arguments);
+        EXPECT_TRUE(running.back().waitForStarted(kWaitMs)) << program.toStdString();
     };
     start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
                       shared.path + "/theirs/firefox" + tag, "60"});
     // setpriv is started; the other user's program runs once it has replaced it.
-    const QString theirExe = QString("/proc/%1/exe").arg(running.back()->processId());
+    const QString theirExe = QString("/proc/%1/exe").arg(running.back().processId());
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return QFile::symLinkTarget(theirExe).endsWith("/theirs/firefox" + tag); }, kWaitMs));
 
@@ -311,9 +298,9 @@ TEST(ProcessMap, OnlyTheUsersOwnProcessesAndAsRootOnlyExecutablesRootAloneMayCha
         const QString name = QFileInfo(path).fileName();
         EXPECT_EQ(map.count(name), counted ? 1u : 0u) << name.toStdString();
     }
-    for (auto& process : running) {
-        process->kill();
-        process->waitForFinished(kWaitMs);
+    for (QProcess& process : running) {
+        process.kill();
+        process.waitForFinished(kWaitMs);
     }
 }
 

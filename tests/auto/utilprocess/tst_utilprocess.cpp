@@ -45,16 +45,14 @@ QString OtherProcessGets(const QStringList& names)
     return Helper(QStringList{"hold-mutex", "0"} + names).answer;
 }
 
-// The lines of a program's glog INFO log (which has every severity) that contain `marker`, as
+// The lines of this program's glog INFO log (which has every severity) that contain `marker`, as
 // "<severity letter> <file>:<line>] <message>".
-QStringList LogLines(const QString& marker, const QString& program = "tst_utilprocess",
-                     const QString& directory = QString::fromStdString(FLAGS_log_dir))
+QStringList LogLines(const QString& marker)
 {
     google::FlushLogFiles(google::GLOG_INFO);
-    QFile log(directory + '/' + program + ".INFO");
-    log.open(QIODevice::ReadOnly);
-    QStringList lines = QString::fromUtf8(log.readAll()).split('\n').filter(marker);
-    return lines.replaceInStrings(QRegularExpression("^(.)\\S+ \\S+ +\\S+ "), "\\1 ");
+    return ReadLines(QString::fromStdString(FLAGS_log_dir) + "/tst_utilprocess.INFO")
+        .filter(marker)
+        .replaceInStrings(QRegularExpression("^(.)\\S+ \\S+ +\\S+ "), "\\1 ");
 }
 
 }  // namespace
@@ -70,9 +68,8 @@ TEST(IsProcessRunning, ProcessMatchesItsOwnExecutableFileEvenAfterAnUpdateReplac
     EXPECT_TRUE(IsProcessRunning(pid, dir + "/link"));
     EXPECT_FALSE(IsProcessRunning(pid, HelperExecutable()));  // same bytes, other file
     // 0 is no process; cut down to 32 bits, 2^32 + its pid would be the helper.
-    for (unsigned long other : {0ul, (1ul << 32) + pid, ~0ul}) {
+    for (unsigned long other : {0ul, (1ul << 32) + pid, ~0ul})
         EXPECT_FALSE(IsProcessRunning(other, dir + "/copy")) << other;
-    }
     ASSERT_TRUE(QFile::remove(dir + "/copy"));
     EXPECT_TRUE(IsProcessRunning(pid, dir + "/copy"));
     ASSERT_TRUE(WriteFile(dir + "/copy", "#!/bin/sh\n"));
@@ -154,11 +151,11 @@ TEST(QtLogHandler, LogsToGlogPastFiltersFromManyThreadsAndBeforeAFatalAbort)
     EXPECT_EQ(LogLines("threaded").size(), 3 * 300);
     EXPECT_EQ(OtherProcessGets({"threads", "threads-1"}), "locked");
 
-    const QString directory = NewTempDir("fatal");
-    Helper fatal({"qt-fatal", directory, "fatal marker"});
-    EXPECT_TRUE(fatal.process.waitForFinished(30000) &&
-                fatal.process.exitStatus() == QProcess::CrashExit);
-    EXPECT_EQ(LogLines("fatal marker", "tavrin_test_helper", directory)
-                  .replaceInStrings(QRegularExpression(" .*"), ""),
+    // A fatal message is logged, and flushed, before the process aborts.
+    handler.Install();
+    GTEST_FLAG_SET(death_test_style, "fast");  // the child writes to this process's log files
+    EXPECT_DEATH(qFatal("fatal marker"), "fatal marker");
+    handler.Uninstall();
+    EXPECT_EQ(LogLines("fatal marker").replaceInStrings(QRegularExpression(" .*"), ""),
               QStringList{"E"});
 }

@@ -1,3 +1,5 @@
+// RemoveDir: the age limit at any depth, symlinks removed by their own age and never followed,
+// unreadable directories passed over, and a file in place of the directory left alone.
 #include "TestSupport.h"
 
 #include <Tavrin/Util/FileSystem.h>
@@ -16,13 +18,11 @@
 
 using Tavrin::Util::RemoveDir;
 
-namespace {
-
 constexpr int kDay = 24 * 60 * 60;
 
 // Creates `path` last modified `age` seconds ago: a symlink to `target` when one is given (aged
 // itself, not its target), else a directory when the path ends in '/', else a file.
-void Make(const QString& path, int age, const QString& target = QString())
+static void Make(const QString& path, int age, const QString& target = QString())
 {
     ASSERT_TRUE(!target.isEmpty()    ? QFile::link(target, path)
                 : path.endsWith('/') ? QDir().mkpath(path)
@@ -32,18 +32,15 @@ void Make(const QString& path, int age, const QString& target = QString())
 }
 
 // Every entry below `dir` (symlinks listed, not followed), relative and sorted.
-QStringList Tree(const QString& dir)
+static QStringList Tree(const QString& dir)
 {
     QStringList tree;
     const auto filters = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
-    for (QDirIterator it(dir, filters, QDirIterator::Subdirectories); it.hasNext();) {
+    for (QDirIterator it(dir, filters, QDirIterator::Subdirectories); it.hasNext();)
         tree << it.next().mid(dir.size() + 1);
-    }
     tree.sort();
     return tree;
 }
-
-}  // namespace
 
 TEST(RemoveDir, RemovesWhatIsOlderThanTheLimitAtAnyDepthNeverFollowsSymlinksNorRemovesAFile)
 {

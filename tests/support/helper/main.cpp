@@ -1,14 +1,10 @@
 // A separate process for tests that need one. Usage:
 //   tavrin_test_helper sleep <ms>           prints "ready", then sleeps
 //   tavrin_test_helper exit <code>          exits with the code at once
-//   tavrin_test_helper abort                ends abnormally
 //   tavrin_test_helper hold-mutex <ms> <name>...
 //                                           prints "locked" and holds the application mutexes
 //                                           for <ms>, or prints "busy" (another process holds
 //                                           one) or "unavailable" and exits with 1
-//   tavrin_test_helper qt-fatal <logdir> <text>
-//                                           logs to glog files in <logdir> through the Qt log
-//                                           handler, then calls qFatal(<text>)
 //   tavrin_test_helper write-args <file> [<argument>...]
 //                                           writes its pid and then each argument on a line of
 //                                           its own to <file> (complete or not at all) and
@@ -21,33 +17,27 @@
 //                                           <key> (one write per event-loop turn) and runs
 //                                           until every listed key was notified with its
 //                                           value; prints "changed <key> <value>" for each
-//                                           notification from outside, then "echoes <n>"
-//                                           (notifications of its own key from outside) and
-//                                           exits with 0, or prints "timeout" and exits with 1
+//                                           notification from outside, then "done" and
+//                                           "echoes <n>" (notifications of its own key from
+//                                           outside) and exits with 0, or prints "timeout",
+//                                           "echoes <n>" and exits with 1
 // Every command prints its answer on one line and flushes, so a test can wait for it.
-#include <Tavrin/Util/AppMutexLocker.h>
-#include <Tavrin/Util/QtLogHandler.h>
-
 #include <Tavrin/App/Application/SettingsManager.h>
+#include <Tavrin/Util/AppMutexLocker.h>
 
 #include <QCoreApplication>
 #include <QSaveFile>
 #include <QSettings>
+#include <QThread>
 #include <QTimer>
-#include <QtGlobal>
-
-#include <glog/logging.h>
-
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <map>
-#include <string>
-#include <thread>
-#include <vector>
 
 #include <unistd.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -57,9 +47,11 @@ void Say(const char* text)
     std::fflush(stdout);
 }
 
-void SleepMs(const char* ms)
+int AnswerThenSleep(const char* answer, const char* ms)
 {
-    std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(ms)));
+    Say(answer);
+    QThread::msleep(std::atol(ms));
+    return 0;
 }
 
 int HoldMutex(int argc, char** argv)
@@ -71,32 +63,16 @@ int HoldMutex(int argc, char** argv)
         Say(result == LockResult::HeldElsewhere ? "busy" : "unavailable");
         return 1;
     }
-    Say("locked");
-    SleepMs(argv[2]);
-    return 0;
-}
-
-int QtFatal(char** argv)
-{
-    FLAGS_log_dir = argv[2];
-    google::InitGoogleLogging("tavrin_test_helper");
-    Tavrin::Util::QtLogHandler::GetInstance().Install();
-    Say("ready");
-    qFatal("%s", argv[3]);
-    return 0;
+    return AnswerThenSleep("locked", argv[2]);
 }
 
 int WriteArguments(int argc, char** argv)
 {
     QSaveFile file(QString::fromLocal8Bit(argv[2]));
-    if (!file.open(QIODevice::WriteOnly)) {
-        return 1;
-    }
+    file.open(QIODevice::WriteOnly);
     file.write(std::to_string(getpid()).c_str());
-    for (int i = 3; i < argc; ++i) {
-        file.write("\n");
-        file.write(argv[i]);
-    }
+    for (int i = 3; i < argc; ++i)
+        file.write("\n" + QByteArray(argv[i]));
     return file.commit() ? 0 : 1;
 }
 
@@ -104,8 +80,7 @@ int ReadIni(int argc, char** argv)
 {
     const QSettings ini(QString::fromLocal8Bit(argv[2]), QSettings::IniFormat);
     for (int i = 3; i < argc; ++i) {
-        const QString key = QString::fromLocal8Bit(argv[i]);
-        const QString value = ini.value(key, QStringLiteral("(none)")).toString();
+        const QString value = ini.value(argv[i], QStringLiteral("(none)")).toString();
         std::printf("%s=%s\n", argv[i], value.toUtf8().constData());
     }
     std::fflush(stdout);
@@ -115,71 +90,47 @@ int ReadIni(int argc, char** argv)
 // Prints what other processes change in a store and remembers each key's last value.
 class SettingsPeer : public Tavrin::App::ISettingsManagerObserver
 {
+    using String = const std::string&;
+    using Bytes = std::vector<unsigned char>;
+    template <typename T>
+    using Old = const boost::optional<T>&;  // the value before, which the peer does not print
+
 public:
-    SettingsPeer(const std::string& ownKey, std::map<std::string, std::string> expected)
-        : m_ownKey(ownKey), m_expected(std::move(expected))
-    {
-    }
+    explicit SettingsPeer(const std::string& ownKey) : m_ownKey(ownKey) {}
 
     bool writing = false;
     int echoes = 0;
+    std::map<std::string, std::string> last;
 
-    bool SeenAllExpected() const
-    {
-        for (const auto& entry : m_expected) {
-            const auto seen = m_last.find(entry.first);
-            if (seen == m_last.end() || seen->second != entry.second) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    void OnBoolChanged(const std::string& key, bool value, const boost::optional<bool>&) override
-    {
-        Seen(key, value ? "true" : "false");
-    }
-    void OnIntChanged(const std::string& key, int value, const boost::optional<int>&) override
-    {
-        Seen(key, std::to_string(value));
-    }
-    void OnStringChanged(const std::string& key, const std::string& value,
-                         const boost::optional<std::string>&) override
+    void OnBoolChanged(String key, bool value, Old<bool>) override { Seen(key, value); }
+    void OnIntChanged(String key, int value, Old<int>) override { Seen(key, value); }
+    void OnStringChanged(String key, String value, Old<std::string>) override { Seen(key, value); }
+    void OnByteArrayChanged(String key, const Bytes& value, Old<Bytes>) override
     {
         Seen(key, value);
     }
-    void OnByteArrayChanged(const std::string& key, const std::vector<unsigned char>& value,
-                            const boost::optional<std::vector<unsigned char>>&) override
-    {
-        Seen(key, std::string(value.begin(), value.end()));
-    }
-    void OnInt64Changed(const std::string& key, std::int64_t value,
-                        const boost::optional<std::int64_t>&) override
-    {
-        Seen(key, std::to_string(value));
-    }
-    void OnDoubleChanged(const std::string& key, double value,
-                         const boost::optional<double>&) override
-    {
-        Seen(key, std::to_string(value));
-    }
+    void OnInt64Changed(String key, int64_t value, Old<int64_t>) override { Seen(key, value); }
+    void OnDoubleChanged(String key, double value, Old<double>) override { Seen(key, value); }
 
 private:
-    void Seen(const std::string& key, const std::string& value)
+    static std::string Text(bool value) { return value ? "true" : "false"; }
+    static std::string Text(const std::string& value) { return value; }
+    static std::string Text(const Bytes& value) { return {value.begin(), value.end()}; }
+    static std::string Text(int value) { return std::to_string(value); }
+    static std::string Text(int64_t value) { return std::to_string(value); }
+    static std::string Text(double value) { return std::to_string(value); }
+
+    template <typename T>
+    void Seen(const std::string& key, const T& value)
     {
-        if (writing) {
+        if (writing)
             return;  // the notification of this process's own write
-        }
-        if (key == m_ownKey) {
-            ++echoes;
-        }
-        m_last[key] = value;
-        std::printf("changed %s %s\n", key.c_str(), value.c_str());
+        echoes += key == m_ownKey;
+        last[key] = Text(value);
+        std::printf("changed %s %s\n", key.c_str(), last[key].c_str());
     }
 
     const std::string m_ownKey;
-    const std::map<std::string, std::string> m_expected;
-    std::map<std::string, std::string> m_last;
 };
 
 int SettingsPeerRun(int argc, char** argv)
@@ -188,24 +139,21 @@ int SettingsPeerRun(int argc, char** argv)
     Tavrin::App::SettingsManager store(QString::fromLocal8Bit(argv[2]), QSettings::IniFormat);
     std::map<std::string, std::string> expected;
     for (int i = 6; i < argc; ++i) {
-        const std::string pair = argv[i];
-        const std::size_t equals = pair.find('=');
-        expected[pair.substr(0, equals)] = equals == std::string::npos ? "" : pair.substr(equals + 1);
+        const QString pair = QString::fromLocal8Bit(argv[i]);
+        expected[pair.section('=', 0, 0).toStdString()] = pair.section('=', 1).toStdString();
     }
-    const std::string ownKey = argv[3];
     const int count = std::atoi(argv[4]);
-    SettingsPeer peer(ownKey, expected);
+    SettingsPeer peer(argv[3]);
     store.RegisterObserver(&peer);
-
-    int written = 0;
     QTimer step;
-    QObject::connect(&step, &QTimer::timeout, [&] {
+    QObject::connect(&step, &QTimer::timeout, [&, written = 0]() mutable {
         if (written < count) {
             peer.writing = true;
-            store.SetInt(ownKey, ++written);
+            store.SetInt(argv[3], ++written);
             peer.writing = false;
-        } else if (peer.SeenAllExpected()) {
-            application.exit(0);
+        } else if (std::includes(peer.last.begin(), peer.last.end(), expected.begin(),
+                                 expected.end())) {
+            application.exit(0);  // every key's last value is the expected one
         } else {
             step.setInterval(5);  // written all: only wait for the others now
         }
@@ -214,8 +162,7 @@ int SettingsPeerRun(int argc, char** argv)
     QTimer::singleShot(std::atoi(argv[5]), [&application] { application.exit(1); });
     const int result = application.exec();
     store.UnregisterObserver(&peer);
-    std::printf("%s\n", result == 0 ? "done" : "timeout");
-    std::printf("echoes %d\n", peer.echoes);
+    std::printf("%s\nechoes %d\n", result == 0 ? "done" : "timeout", peer.echoes);
     std::fflush(stdout);
     return result;
 }
@@ -224,33 +171,19 @@ int SettingsPeerRun(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "sleep" && argc > 2) {
-        Say("ready");
-        SleepMs(argv[2]);
-        return 0;
+    // Each command with the number of arguments it needs at least, its own name included.
+    const std::map<std::string, std::pair<int, int (*)(int, char**)>> commands = {
+        {"sleep", {3, [](int, char** argv) { return AnswerThenSleep("ready", argv[2]); }}},
+        {"exit", {3, [](int, char** argv) { return std::atoi(argv[2]); }}},
+        {"hold-mutex", {4, HoldMutex}},
+        {"write-args", {3, WriteArguments}},
+        {"read-ini", {3, ReadIni}},
+        {"settings-peer", {6, SettingsPeerRun}},
+    };
+    const auto command = commands.find(argc > 1 ? argv[1] : "");
+    if (command == commands.end() || argc < command->second.first) {
+        std::fprintf(stderr, "unknown command\n");
+        return 64;
     }
-    if (command == "exit" && argc > 2) {
-        return std::atoi(argv[2]);
-    }
-    if (command == "hold-mutex" && argc > 3) {
-        return HoldMutex(argc, argv);
-    }
-    if (command == "qt-fatal" && argc > 3) {
-        return QtFatal(argv);
-    }
-    if (command == "write-args" && argc > 2) {
-        return WriteArguments(argc, argv);
-    }
-    if (command == "read-ini" && argc > 2) {
-        return ReadIni(argc, argv);
-    }
-    if (command == "settings-peer" && argc > 5) {
-        return SettingsPeerRun(argc, argv);
-    }
-    if (command == "abort") {
-        std::abort();
-    }
-    std::fprintf(stderr, "unknown command\n");
-    return 64;
+    return command->second.second(argc, argv);
 }
