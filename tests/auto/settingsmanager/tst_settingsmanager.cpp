@@ -1,5 +1,8 @@
+// The settings store: change detection and notification, every value type through the file,
+// corrupt files, unserialised writers on several threads, and the registry-style locations.
 #include <Tavrin/App/Application/SettingsManager.h>
 
+#include "SettingsRecorder.h"
 #include "TestSupport.h"
 
 #include <QFileInfo>
@@ -8,50 +11,13 @@
 
 #include <atomic>
 #include <limits>
-#include <memory>
-#include <sstream>
-#include <stdexcept>
 #include <thread>
 
 using Tavrin::App::SettingsManager;
-using Bytes = std::vector<unsigned char>;
-using Calls = std::vector<std::string>;
+using namespace Tavrin::Test;
+using Recorder = SettingsRecorder;
 
 namespace {
-
-std::ostream& operator<<(std::ostream& out, const Bytes& value)
-{
-    return out << "bytes[" << value.size() << "]";
-}
-
-// Journals every notification as "<Type> <key> <new value> <old value or none>".
-struct Recorder : Tavrin::App::ISettingsManagerObserver
-{
-    template <typename T>
-    void Add(const char* type, const std::string& key, T value, const boost::optional<T>& old)
-    {
-        if (throwing)
-            throw std::runtime_error("observer failed");
-        std::ostringstream out;
-        out << type << " " << key << " " << value << " ";
-        old ? out << *old : out << "none";
-        calls.push_back(out.str());
-    }
-#define RECORD(Method, Type, Param, T)                                                       \
-    void Method(const std::string& key, Param value, const boost::optional<T>& old) override \
-    {                                                                                        \
-        Add(Type, key, value, old);                                                          \
-    }
-    RECORD(OnBoolChanged, "Bool", bool, bool)
-    RECORD(OnIntChanged, "Int", int, int)
-    RECORD(OnStringChanged, "String", const std::string&, std::string)
-    RECORD(OnByteArrayChanged, "Bytes", const Bytes&, Bytes)
-    RECORD(OnInt64Changed, "Int64", std::int64_t, std::int64_t)
-    RECORD(OnDoubleChanged, "Double", double, double)
-#undef RECORD
-    Calls calls;
-    bool throwing = false;
-};
 
 struct SettingsManagerTest : ::testing::Test
 {
@@ -67,7 +33,7 @@ struct SettingsManagerTest : ::testing::Test
             m_store->RegisterObserver(observer);
     }
 
-    const QString m_path = Tavrin::Test::NewTempDir("settings") + "/s.ini";
+    const QString m_path = NewTempDir("settings") + "/s.ini";
     Recorder m_recorder;
     std::unique_ptr<SettingsManager> m_store;
 };
@@ -126,12 +92,13 @@ TEST_F(SettingsManagerTest, EveryTypeAndManyKeysSurviveTheFileAndReadBackAsUncha
         m_store->SetInt("many/k" + std::to_string(n % 20), n);
     m_store->Remove("many/k3");
     Reopen();
-    EXPECT_TRUE(m_store->GetBool("types/bool", false));
-    EXPECT_EQ(m_store->GetInt("types/int", 0), std::numeric_limits<int>::min());
-    EXPECT_EQ(m_store->GetInt64("types/int64", 0), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(
+        std::tuple(m_store->GetBool("types/bool", false), m_store->GetInt("types/int", 0),
+                   m_store->GetInt64("types/int64", 0), m_store->GetString("types/string", ""),
+                   m_store->GetByteArray("types/bytes", {})),
+        std::tuple(true, std::numeric_limits<int>::min(), std::numeric_limits<std::int64_t>::min(),
+                   "Grüße, мир", awkward));
     EXPECT_DOUBLE_EQ(m_store->GetDouble("types/double", 0), 1.0 / 3.0);
-    EXPECT_EQ(m_store->GetString("types/string", ""), "Grüße, мир");
-    EXPECT_EQ(m_store->GetByteArray("types/bytes", {}), awkward);
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(m_store->GetInt("many/k" + std::to_string(i), -1), i == 3 ? -1 : 40 + i);
     m_recorder.calls.clear();
@@ -146,14 +113,14 @@ TEST_F(SettingsManagerTest, CorruptFileOrDirectoryInItsPlaceReadsAsAbsentKeys)
     QByteArray garbage("\x00\x01[[[\xff\xfe=\n=\n\x80\x81\x82 key = \x00 value\n[]\n", 32);
     for (int i = 0; i < 4096; ++i)
         garbage.append(static_cast<char>((i * 131) % 256));
-    ASSERT_TRUE(Tavrin::Test::WriteFile(m_path, garbage));
+    ASSERT_TRUE(WriteFile(m_path, garbage));
     Reopen();
     EXPECT_EQ(m_store->GetInt("absent", 42), 42);
     m_store->SetInt("fresh/value", 5);
     Reopen();
     EXPECT_EQ(m_store->GetInt("fresh/value", 0), 5);
 
-    const QString directory = Tavrin::Test::NewTempDir("dir-as-file");
+    const QString directory = NewTempDir("dir-as-file");
     SettingsManager(directory, QSettings::IniFormat).SetString("k", "v");
     EXPECT_TRUE(QFileInfo(directory).isDir());
     EXPECT_EQ(SettingsManager(directory, QSettings::IniFormat).GetString("k", "-"), "-");
@@ -202,7 +169,7 @@ TEST_F(SettingsManagerTest, WritersOnSeveralThreadsWithoutALockLoseNothingOfThei
 
 TEST(SettingsManagerLocations, RegistryKeysOpenTheScopedStoresOfQtAndBackslashesSeparate)
 {
-    const QString sandbox = Tavrin::Test::SandboxDir();
+    const QString sandbox = SandboxDir();
     const std::pair<QString, QString> cases[] = {
         {R"(HKEY_LOCAL_MACHINE\SOFTWARE\Tavrin\Kestrel)", "/etc/xdg/Tavrin/Kestrel.conf"},
         {R"(HKEY_LOCAL_MACHINE\SOFTWARE\Tavrin\)", "/etc/xdg/Tavrin.conf"},
