@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <atomic>
 #include <sstream>
 #include <stdexcept>
 
@@ -20,15 +21,16 @@ inline std::ostream& operator<<(std::ostream& out, const Bytes& value)
 }
 
 // Journals every notification as "<Type> <key> <new value> <old value or none>", and whether
-// each came on the application's thread.
+// each came on the application's thread, or only counts it while `journal` is off.
 struct SettingsRecorder : App::ISettingsManagerObserver
 {
     template <typename T>
     void Add(const char* type, const std::string& key, T value, const boost::optional<T>& old)
     {
+        ++count;
         if (throwing)
             throw std::runtime_error("observer failed");
-        if (ignoring)
+        if (!journal)
             return;
         std::ostringstream out;
         out << type << " " << key << " " << value << " ";
@@ -49,8 +51,9 @@ struct SettingsRecorder : App::ISettingsManagerObserver
     RECORD(OnDoubleChanged, "Double", double, double)
 #undef RECORD
     Calls calls;
+    std::atomic<int> count{0};  // every notification, journaled or not
+    bool journal = true;
     bool throwing = false;
-    bool ignoring = false;  // while a test makes its own writes
     bool onApplicationThread = true;
 };
 

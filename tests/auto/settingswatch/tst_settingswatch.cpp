@@ -15,7 +15,6 @@
 
 #include <gmock/gmock.h>
 
-#include <functional>
 #include <thread>
 
 using Tavrin::App::SettingsManager;
@@ -60,11 +59,10 @@ TEST_F(SettingsWatchTest, ChangesAreTypedAsLastUsedHereWithTheOldValue)
     ASSERT_TRUE(m_store->IsWatchingExternalChanges());
     EXPECT_FALSE(m_store->GetBool("flag", false));  // known as a bool, though absent
     m_store->GetString("name", "");                 // known as a string
-    m_recorder.ignoring = true;
     m_store->SetInt64("big", 5);
-    m_recorder.ignoring = false;
     SpinAWhile();
-    ASSERT_THAT(m_recorder.calls, IsEmpty()) << "its own write came back";
+    ASSERT_THAT(m_recorder.calls, ElementsAre("Int64 big 5 none")) << "its own write came back";
+    m_recorder.calls.clear();
 
     ReplaceFile(m_file,
                 "[General]\nlevel=7\nname=12\nflag=true\nbig=6\nfresh=12\nratio=0.5\n"
@@ -115,44 +113,31 @@ TEST_F(SettingsWatchTest, SwitchedOffOrOffTheApplicationThreadNothingIsWatched)
 // file comes back.
 TEST_F(SettingsWatchTest, ABrokenFileWarnsOnceAndKeepsTheKnownValues)
 {
-    struct Fault
-    {
-        const char* name;
-        std::function<void(const QString&)> make;
-        const char* warning;
-        // QSettings shares what it parsed of a file among a process's stores: what it made of
-        // a garbled one is what the store reads until a good file comes back.
-        bool keepsValues;
-    };
-    const std::vector<Fault> faults = {
-        {"deleted", [](const QString& file) { QFile::remove(file); }, "is gone", true},
-        {"replaced by a directory",
-         [](const QString& file) {
-             QFile::remove(file);
-             QDir().mkdir(file);
-         },
-         "is no longer a regular file", true},
-        {"garbage",
-         [](const QString& file) {
-             static const char garbled[] = "[gr\0\xff\n=\x01[";
-             ReplaceFile(file, QByteArray(garbled, sizeof garbled - 1));
-         },
-         "cannot be read", false},
-    };
+    // The fault, the warning it gives, and whether the known values stay. QSettings shares what
+    // it parsed of a file among a process's stores: what it made of a garbled one (no keys) is
+    // what the store reads until a good file comes back.
+    const std::tuple<QString, const char*, bool> faults[] = {
+        {"deleted", "is gone", true},
+        {"replaced by a directory", "is no longer a regular file", true},
+        {"garbage", "cannot be read", false}};
     int level = 1;
-    for (const Fault& fault : faults) {
-        SCOPED_TRACE(fault.name);
+    for (const auto& [fault, warning, keepsValues] : faults) {
+        SCOPED_TRACE(fault.toStdString());
         m_recorder.calls.clear();
         LogCapture log(google::GLOG_WARNING);
-        fault.make(m_file);
+        static const char garbled[] = "[gr\0\xff\n=\x01[";
+        if (fault == "garbage")
+            ReplaceFile(m_file, QByteArray(garbled, sizeof garbled - 1));
+        else
+            QFile::remove(m_file);
+        if (fault == "replaced by a directory")
+            QDir().mkdir(m_file);
         SpinAWhile();
         WriteFile(QFileInfo(m_file).absolutePath() + "/other", "poke");
         SpinAWhile();
-        EXPECT_EQ(log.Count(fault.warning), 1);
+        EXPECT_EQ(log.Count(warning), 1);
         EXPECT_EQ(log.lines.size(), 1u);
-        if (fault.keepsValues) {
-            EXPECT_EQ(m_store->GetInt("level", 0), level);
-        }
+        EXPECT_EQ(m_store->GetInt("level", 0), keepsValues ? level : 0);
         EXPECT_THAT(m_recorder.calls, IsEmpty());
 
         QDir(m_file).removeRecursively();
@@ -164,20 +149,13 @@ TEST_F(SettingsWatchTest, ABrokenFileWarnsOnceAndKeepsTheKnownValues)
     }
 }
 
-QString OutputWhenDone(QProcess& process)
-{
-    process.waitForFinished(120000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 std::vector<int> ValuesSeen(const QString& output, const QString& key)
 {
     std::vector<int> values;
     for (const QString& line : output.split('\n')) {
         const QStringList words = line.split(' ');
-        if (words.size() == 3 && words[0] == "changed" && words[1] == key) {
+        if (words.size() == 3 && words[0] == "changed" && words[1] == key)
             values.push_back(words[2].toInt());
-        }
     }
     return values;
 }
@@ -198,12 +176,13 @@ TEST(SettingsWatchPeersTest, WritersAndAReaderAgreeOnTheFinalValues)
     auto a = start({"a/count", "1000", "100000", "b/count=1000"});
     auto b = start({"b/count", "1000", "100000", "a/count=1000"});
 
-    const QString fromA = OutputWhenDone(*a);
-    const QString fromB = OutputWhenDone(*b);
-    const QString fromReader = OutputWhenDone(*reader);
-    for (const QString* output : {&fromA, &fromB, &fromReader}) {
-        EXPECT_TRUE(output->contains("done\nechoes 0\n")) << output->right(300).toStdString();
+    QStringList outputs;
+    for (QProcess* process : {a.get(), b.get(), reader.get()}) {
+        process->waitForFinished(120000);
+        outputs << process->readAllStandardOutput();
+        EXPECT_TRUE(outputs.last().contains("done\nechoes 0\n")) << outputs.last().toStdString();
     }
+    const QString &fromA = outputs[0], &fromB = outputs[1], &fromReader = outputs[2];
     for (const auto& [output, key] :
          {std::pair{fromA, "b/count"}, std::pair{fromB, "a/count"},
           std::pair{fromReader, "a/count"}, std::pair{fromReader, "b/count"}}) {
