@@ -93,12 +93,15 @@ struct LookAndFeelTest : ::testing::Test, Root
 using LookAndFeelStress = LookAndFeelTest;
 
 // Registered resource files and loaded translations are mapped files: "<n> rcc, <n> qm".
-QString Mappings()
+std::string Mappings()
 {
     QFile maps(QStringLiteral("/proc/self/maps"));
     EXPECT_TRUE(maps.open(QIODevice::ReadOnly));
     const QByteArray lines = maps.readAll();
-    return QString("%1 rcc, %2 qm").arg(lines.count(".rcc\n")).arg(lines.count(".qm\n"));
+    return QString("%1 rcc, %2 qm")
+        .arg(lines.count(".rcc\n"))
+        .arg(lines.count(".qm\n"))
+        .toStdString();
 }
 
 long ResidentKiB()
@@ -331,7 +334,7 @@ TEST_F(LookAndFeelStress, ThemeAndLanguageSwitchedAThousandTimesHoldNothingMore)
     Locale("de_DE", {"app_de_DE"}, {"core_de_DE"});
     const auto manager = Manager({}, {"core", "extra"});  // every module's files
     manager->Initialize("de_DE", "dark");
-    QString mappingsAt100;
+    std::string mappingsAt100;
     long residentAt100 = 0;
     for (int round = 1; round <= 1000; ++round) {
         manager->SetTheme(round % 2 ? "light" : "dark");
@@ -343,7 +346,7 @@ TEST_F(LookAndFeelStress, ThemeAndLanguageSwitchedAThousandTimesHoldNothingMore)
         }
     }
     // de_DE has one translation file, the app module's; dark has resource files.
-    EXPECT_THAT(mappingsAt100.toStdString(), MatchesRegex("[1-9][0-9]* rcc, 1 qm"));
+    EXPECT_THAT(mappingsAt100, MatchesRegex("[1-9][0-9]* rcc, 1 qm"));
     EXPECT_EQ(Mappings(), mappingsAt100);
     // Allocator caches may move a little; a leak of one switch's work would be megabytes.
     // AddressSanitizer keeps freed memory resident in its quarantine on purpose, so resident
