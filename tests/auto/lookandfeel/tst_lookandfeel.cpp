@@ -98,10 +98,8 @@ std::string Mappings()
     QFile maps(QStringLiteral("/proc/self/maps"));
     EXPECT_TRUE(maps.open(QIODevice::ReadOnly));
     const QByteArray lines = maps.readAll();
-    return QString("%1 rcc, %2 qm")
-        .arg(lines.count(".rcc\n"))
-        .arg(lines.count(".qm\n"))
-        .toStdString();
+    return std::to_string(lines.count(".rcc\n")) + " rcc, " + std::to_string(lines.count(".qm\n")) +
+           " qm";
 }
 
 long ResidentKiB()
