@@ -27,40 +27,32 @@ struct Listener
     std::function<void()> onFirst = nullptr;
 };
 
-void Notify(EventHandlerList<Listener>& list, int value)
-{
-    list.Notify([value](auto* observer) { observer->OnEvent(value); });
-}
-
-// A, B and C registered in that order; a second registration and null ones change nothing.
-struct EventHandlerListTest : ::testing::Test
-{
-    EventHandlerListTest()
-    {
-        for (Listener* listener : {&a, &b, &c, &a, static_cast<Listener*>(nullptr)})
-            list.AddHandler(listener);
-        list.RemoveHandler(nullptr);
-        list.RemoveHandler(&d);  // never registered
-    }
-    std::string journal;
-    Listener a{"A", journal}, b{"B", journal}, c{"C", journal}, d{"D", journal};
-    EventHandlerList<Listener> list;
-};
-
 // Delivery goes in registration order to the observers registered when it started; a nested
 // one to those of its own start, before the outer one goes on. A throwing observer stops only
 // that delivery and releases the delivery lock: another thread can deliver at once.
-TEST_F(EventHandlerListTest, DeliversInOrderToASnapshotAndAThrowStopsOnlyThatDelivery)
+TEST(EventHandlerListTest, DeliversInOrderToASnapshotAndAThrowStopsOnlyThatDelivery)
 {
+    std::string journal;
+    Listener a{"A", journal}, b{"B", journal}, c{"C", journal}, d{"D", journal};
+    EventHandlerList<Listener> list;
+    const auto notify = [&list](int value) {
+        list.Notify([value](Listener* l) { l->OnEvent(value); });
+    };
+    // A, B and C registered in that order; a second registration and null ones change nothing.
+    for (Listener* listener : {&a, &b, &c, &a, static_cast<Listener*>(nullptr)})
+        list.AddHandler(listener);
+    list.RemoveHandler(nullptr);
+    list.RemoveHandler(&d);  // never registered
+
     a.onFirst = [&] { list.RemoveHandler(&c); };
-    b.onFirst = [&] { Notify(list, 2); };
+    b.onFirst = [&] { notify(2); };
     c.onFirst = [&] { list.AddHandler(&d); };
-    Notify(list, 0);
-    Notify(list, 1);
-    Notify(list, 3);
+    notify(0);
+    notify(1);
+    notify(3);
     b.onFirst = [] { throw 42; };
-    EXPECT_THROW(Notify(list, 1), int);
-    std::async(std::launch::async, [&] { Notify(list, 4); }).get();
+    EXPECT_THROW(notify(1), int);
+    std::async(std::launch::async, [&] { notify(4); }).get();
     EXPECT_EQ(journal, "A:0 B:0 C:0 A:1 B:1 A:2 B:2 C:1 A:3 B:3 D:3 A:1 B:1 A:4 B:4 D:4 ");
 }
 
