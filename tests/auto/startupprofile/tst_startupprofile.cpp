@@ -36,9 +36,7 @@ TEST(StartupProfileTest, PhasesAddUpInTheOrderMetUntilMeasuringEnds)
 
     Tavrin::Test::LogCapture log;
     profile.Log();
-    EXPECT_THAT(
-        log.lines,
-        ElementsAre(Pair(_, StartsWith("Start-up phases: alpha 2.1 ms, beta 0.2 ms, gamma"))));
+    EXPECT_THAT(log.lines, ElementsAre(Pair(_, StartsWith("Start-up phases: alpha 2.1 ms, beta"))));
 
     profile.Finish();
     profile.Add("late", microseconds(1000));
