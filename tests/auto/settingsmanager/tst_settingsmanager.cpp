@@ -14,6 +14,7 @@
 
 using Tavrin::App::SettingsManager;
 using namespace Tavrin::Test;
+using namespace testing;
 using Recorder = SettingsRecorder;
 
 namespace {
@@ -65,8 +66,7 @@ TEST_F(SettingsManagerTest, NotifiesOnlyEffectiveChangesWithThePreviousValueEven
 
     const std::string badKey("k\xff\xfe", 3);  // invalid UTF-8 reads back with replacements
     m_store->SetString(badKey, std::string("v\xc3(\xed\xa0\x80", 6));
-    EXPECT_THAT(m_store->GetString(badKey, ""),
-                testing::AllOf(testing::StartsWith("v"), testing::HasSubstr("\xef\xbf\xbd")));
+    EXPECT_THAT(m_store->GetString(badKey, ""), AllOf(StartsWith("v"), HasSubstr("\xef\xbf\xbd")));
 
     m_recorder.throwing = true;  // an observer that throws leaves the value written
     EXPECT_THROW(m_store->SetInt("count", 3), std::runtime_error);
