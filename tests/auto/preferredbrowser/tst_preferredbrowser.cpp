@@ -229,8 +229,7 @@ TEST_F(Browser, RootStartsNoBrowserThatAnotherUserCouldChange)
         m_product->SetString("PreferredBrowser", browser.toStdString());
         m_app.findChild<URLHandler*>()->OpenURLWithPreferredBrowser(QUrl("https://t.example/"));
         if (starts)
-            expected << "https://t.example/"
-                     << "--";
+            expected += QStringList{"https://t.example/", "--"};
         // Waits for a start that counts; one that should not have happened came first.
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return ReadLines(m_opened) == expected; }, starts ? kWaitMs : 0))
