@@ -31,27 +31,19 @@ namespace {
 int g_argc = 1;
 char* g_argv[] = {const_cast<char*>("tst_links"), nullptr};
 
-// Records the links of the given schemes handed to the desktop services.
+// Records the links handed to the desktop services, of every scheme they could have here.
+// Qt forgets a handler when it is destroyed.
 class UrlRecorder : public QObject
 {
     Q_OBJECT
 public:
-    explicit UrlRecorder(const QStringList& schemes = {QStringLiteral("https")})
-        : m_schemes(schemes)
+    UrlRecorder()
     {
-        for (const QString& scheme : m_schemes)
+        for (const char* scheme : {"http", "https", "mailto", "file", "javascript", "ftp"})
             QDesktopServices::setUrlHandler(scheme, this, "Open");
-    }
-    ~UrlRecorder() override
-    {
-        for (const QString& scheme : m_schemes)
-            QDesktopServices::unsetUrlHandler(scheme);
     }
     Q_INVOKABLE void Open(const QUrl& url) { opened << url.toString(); }
     QStringList opened;
-
-private:
-    const QStringList m_schemes;
 };
 
 const QByteArray kLinks = R"({
@@ -114,22 +106,13 @@ TEST_F(LinksTest, TemplatesFollowLocaleAndSslAtEachCall)
     // Still en_US over SSL, as the last case left it. String keys are the key table's: one
     // distinct string per value.
     EXPECT_EQ(links.GetUrl(QStringLiteral("FAQ_URL_menu")), links.GetUrl(FAQ_URL_menu));
-    const std::map<URLKeys, std::string>& keys = UrlKeyTable();
     std::set<std::string> strings;
-    for (const auto& entry : keys)
-        strings.insert(entry.second);
-    EXPECT_EQ(std::tuple(keys.size(), strings.size(), keys.at(URLKeys(26)), keys.count(URLKeys(4))),
-              std::tuple(50u, 50u, "CONTACT_SUPPORT_menu", 0u));
+    for (const auto& [key, text] : UrlKeyTable())
+        strings.insert(text);
+    EXPECT_EQ(strings.size(), UrlKeyTable().size());
     EXPECT_EQ(links.GenerateUrl("HOMEPAGE_URL", {{"version", "15"}, {"unknown", "{lang}"}}),
               "https://example.com/test/15?mail=a%2Bb%40example.com&x={lang}");
     EXPECT_EQ(links.GenerateUrl("NO_SUCH_KEY", {{"lang", "x"}}), QString());
-
-    UrlRecorder recorder;
-    links.OpenUrl(FAQ_URL_menu);
-    links.OpenUrl(STORE_URL_menu);  // no URL: nothing opens
-    links.OpenUrl(QStringLiteral("https://example.com/direct"));
-    EXPECT_EQ(recorder.opened,
-              QStringList({"https://example.com/en/faq", "https://example.com/direct"}));
 }
 
 // The table is read and reported once: an INFO line when missing, an ERROR when broken.
@@ -156,36 +139,38 @@ TEST_F(LinksTest, BrokenTableGivesEmptyUrlsAndOneLogLine)
     }
 }
 
-// The desktop's opener takes options and runs local launchers: only absolute web and mail
-// links get that far, and a template of any length expands in one pass.
+// Links open through the desktop services. The desktop's opener takes options and runs local
+// launchers: only absolute web and mail links get that far. A template of any length expands
+// in one pass.
 TEST_F(LinksTest, OnlyAbsoluteWebAndMailLinksAreOpenedAndLongTemplatesExpand)
 {
-    const std::pair<const char*, bool> cases[] = {
-        {"https://example.com/ok", true},
-        {"HTTP://Example.com/", true},
-        {"mailto:support@example.com", true},
-        {"--help", false},
-        {"-e", false},
-        {"help/index.html", false},
-        {"file:///usr/share/applications/evil.desktop", false},
-        {"javascript:alert(1)", false},
-        {"ftp://example.com/", false},
-        {"https:///no-host", false},
-        {"https://-evil.example/", false},
-        {"https://exa mple.com/", false},
-        {"mailto:", false},
-    };
+    const char* const opened[] = {"https://example.com/ok", "HTTP://Example.com/",
+                                  "mailto:support@example.com"};
+    const char* const refused[] = {"--help",
+                                   "-e",
+                                   "help/index.html",
+                                   "javascript:alert(1)",
+                                   "ftp://example.com/",
+                                   "https:///no-host",
+                                   "https://-evil.example/",
+                                   "https://exa mple.com/",
+                                   "mailto:",
+                                   "file:///usr/share/applications/evil.desktop"};
     const LinksManager links(customization, lookAndFeel, mail, nullptr);
-    UrlRecorder desktop({"http", "https", "mailto", "file", "javascript", "ftp"});
+    UrlRecorder desktop;
     Support::LogCapture log(google::GLOG_WARNING);
-    QStringList expected;
-    for (const auto& [url, opened] : cases) {
+    links.OpenUrl(FAQ_URL_menu);
+    links.OpenUrl(STORE_URL_menu);  // no URL: nothing opens
+    for (const char* url : opened)
         links.OpenUrl(QString::fromUtf8(url));
-        if (opened)
-            expected << QUrl(url).toString();
-        EXPECT_EQ(log.Count(std::string("Not opening \"") + url + "\""), opened ? 0 : 1) << url;
+    for (const char* url : refused) {
+        links.OpenUrl(QString::fromUtf8(url));
+        EXPECT_EQ(log.Count(std::string("Not opening \"") + url + "\""), 1) << url;
     }
-    EXPECT_EQ(desktop.opened, expected);
+    EXPECT_EQ(desktop.opened, QStringList({links.GetUrl(FAQ_URL_menu), "https://example.com/ok",
+                                           "http://example.com/", "mailto:support@example.com"}))
+        << desktop.opened.join(' ').toStdString();
+    EXPECT_EQ(log.lines.size(), std::size(refused));
 
     const QString braces(1 << 21, '}');
     ASSERT_TRUE(

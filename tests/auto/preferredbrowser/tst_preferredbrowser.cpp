@@ -46,20 +46,23 @@ struct Process : QProcess
     ~Process() override { close(); }  // kills it and waits for its end
 };
 
+// An application with a product store and five interface languages. A fake browser given
+// arguments notes them in m_opened.
 struct Browser : ::testing::Test
 {
-    void SetUp() override
+    Browser()
     {
+        WriteFile(m_opened, "");
+        qputenv("FAKE_BROWSER_LOG", QFile::encodeName(m_opened));
         m_app.SetCustomizationManager(std::make_shared<Customization>());
         m_app.SetProductSettingsManager(m_product);
         const QString root = NewTempDir("approot");
         for (const char* locale : {"en_US", "de_DE", "ru_RU", "nl_NL", "pt_PT"})
             QDir().mkpath(root + "/resources/locales/" + locale);
-        m_lookAndFeel = std::make_shared<LookAndFeelManager>(
-            root.toStdString(), "title.txt", std::list<std::string>{}, std::list<std::string>{});
+        m_lookAndFeel.reset(new LookAndFeelManager(root.toStdString(), "title.txt", {}, {}));
         m_app.SetLookAndFeel(m_lookAndFeel);
-        SetInstaller("");
     }
+    ~Browser() override { qunsetenv("FAKE_BROWSER_LOG"); }
 
     static QString Canonical(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
 
@@ -87,6 +90,7 @@ struct Browser : ::testing::Test
         NewTempDir("product") + "/product.ini", QSettings::IniFormat);
     std::shared_ptr<LookAndFeelManager> m_lookAndFeel;
     std::vector<std::unique_ptr<Process>> m_processes;
+    const QString m_opened = NewTempDir("log") + "/opened";
 };
 
 TEST_F(Browser, DetectionPrefersTheInstallersBrowserThenTheLocalesMostPopularRunningOne)
@@ -188,8 +192,6 @@ TEST_F(Browser, RemembersItsChoiceWithItsUserAgentAndDetectsAgainWhenTheFileIsGo
 TEST_F(Browser, WebLinksOpenInTheRememberedBrowserWithTheUrlAsItsOneArgument)
 {
     m_product->SetString("PreferredBrowser", Install("firefox-esr").toStdString());
-    const QString log = NewTempDir("log") + "/opened";
-    qputenv("FAKE_BROWSER_LOG", QFile::encodeName(log));
     // Invalid URLs have no text for the browser: it would be started with "" (seen as "--").
     auto* handler = m_app.findChild<URLHandler*>();
     ASSERT_NE(handler, nullptr);
@@ -199,10 +201,10 @@ TEST_F(Browser, WebLinksOpenInTheRememberedBrowserWithTheUrlAsItsOneArgument)
     for (const QUrl& url : {QUrl("https://t.example/x?a=1"), QUrl("http://t.example/b c")}) {
         EXPECT_TRUE(QDesktopServices::openUrl(url));
         expected << url.toString() << "--";
-        EXPECT_TRUE(QTest::qWaitFor([&] { return (lines = ReadLines(log)) == expected; }, kWaitMs))
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return (lines = ReadLines(m_opened)) == expected; }, kWaitMs))
             << lines.join(' ').toStdString();
     }
-    qunsetenv("FAKE_BROWSER_LOG");
     EXPECT_TRUE(m_app.GetPreferredBrowserUserAgent().endsWith(kFirefox));
 }
 
@@ -212,14 +214,11 @@ TEST_F(Browser, RootStartsNoBrowserThatAnotherUserCouldChange)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "only root refuses such browsers";
-    const QString log = NewTempDir("log") + "/opened";
-    qputenv("FAKE_BROWSER_LOG", QFile::encodeName(log));
     // The directory's mode, the file's mode and owner, and whether the browser starts.
     const std::tuple<int, int, uid_t, bool> cases[] = {
         {0777, 0755, 0, false}, {0755, 0775, 0, false}, {0755, 0755, 65534, false},
         {01777, 0755, 0, true}, {0755, 0755, 0, true},
     };
-    const auto opened = [&log] { return QFileInfo::exists(log) ? ReadLines(log) : QStringList(); };
     QStringList expected;
     for (const auto& [dirMode, fileMode, owner, starts] : cases) {
         const QString browser = Install("firefox");
@@ -230,14 +229,13 @@ TEST_F(Browser, RootStartsNoBrowserThatAnotherUserCouldChange)
         m_product->SetString("PreferredBrowser", browser.toStdString());
         m_app.findChild<URLHandler*>()->OpenURLWithPreferredBrowser(QUrl("https://t.example/"));
         if (starts)
-            expected << "https://t.example/"
-                     << "--";
+            expected += QStringList{"https://t.example/", "--"};
         // Waits for a start that counts; one that should not have happened came first.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return opened() == expected; }, starts ? kWaitMs : 0))
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return ReadLines(m_opened) == expected; }, starts ? kWaitMs : 0))
             << std::oct << dirMode << " " << fileMode << " " << owner;
         QFile::remove(browser);  // the remembered path is read again once its file is gone
     }
-    qunsetenv("FAKE_BROWSER_LOG");
 }
 
 TEST_F(Browser, ProcessMapNamesEveryExecutableOnceByItsLastProcessAndCopesWithExits)
@@ -254,7 +252,8 @@ TEST_F(Browser, ProcessMapNamesEveryExecutableOnceByItsLastProcessAndCopesWithEx
         EXPECT_EQ(name, QFileInfo(path).fileName().toLower());
     EXPECT_THROW(GetCurrentProcessMap(nullptr), std::bad_function_call);
 
-    // Scans go on while short-lived processes start and end (without a log they exit at once).
+    // Scans go on while short-lived processes start and end (given an argument, they note it
+    // and exit).
     for (int i = 0; i < 40; ++i) {
         ASSERT_TRUE(QProcess::startDetached(opera, {QStringLiteral("url")}));
         EXPECT_EQ(GetCurrentProcessMap([](const QString&) { return true; }).count(selfName), 1u);

@@ -26,9 +26,9 @@
 int main(int argc, char** argv)
 {
     using namespace Tavrin::App;
+    // Answers are read once the child has ended, which flushes them.
     const auto Say = [](const char* key, const std::string& value) {
         std::printf("%s=%s\n", key, value.c_str());
-        std::fflush(stdout);
     };
     for (int i = 1; i < argc; ++i) {
         const std::string command = argv[i];

@@ -30,9 +30,8 @@ std::pair<QStringList, std::string> RunChild(QStringList settings, QStringList c
     const QStringList inherited = QProcessEnvironment::systemEnvironment().toStringList().filter(
         QRegularExpression("^(PATH|[A-Z]*SAN_OPTIONS)="));
     QProcessEnvironment environment;
-    for (const QString& setting : inherited + QStringList("USERNAME=tester") + settings) {
+    for (const QString& setting : inherited + QStringList("USERNAME=tester") + settings)
         environment.insert(setting.section('=', 0, 0), setting.section('=', 1).replace("@", root));
-    }
     QProcess process;
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(root.isEmpty() ? NewTempDir("cwd") : root);
@@ -112,17 +111,15 @@ TEST(Logging, FirstCallSweepsThisExecutablesOldFiles)
     const QStringList kept{directory + "startupchild.tester.INFO.recent",
                            directory + "other.tester.INFO.old", directory + "startupchild",
                            directory + "startupchild.tester.INFO.aged"};
-    const QStringList answers =
-        RunChild({"LOCALAPPDATA=@", "GLOG_PRODUCT_NAME=Acme"},
-                 QString("age %1 11 age %2 9 age %3 11 age %4 11 init age %5 11 init")
-                     .arg(expired, kept[0], kept[1], kept[2], kept[3])
-                     .split(' '),
-                 root)
-            .first;
-    EXPECT_EQ(answers, QStringList({"init=1", "init=1"}));
-    for (const QString& file : kept) {
+    EXPECT_EQ(RunChild({"LOCALAPPDATA=@", "GLOG_PRODUCT_NAME=Acme"},
+                       QString("age %1 11 age %2 9 age %3 11 age %4 11 init age %5 11 init")
+                           .arg(expired, kept[0], kept[1], kept[2], kept[3])
+                           .split(' '),
+                       root)
+                  .first,
+              QStringList({"init=1", "init=1"}));
+    for (const QString& file : kept)
         EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
-    }
     // utimes cannot date back a creation time: where the file system keeps one, the file
     // stays young.
     struct statx info = {};
@@ -132,17 +129,15 @@ TEST(Logging, FirstCallSweepsThisExecutablesOldFiles)
 
     // Eleven days on by the child's clock, every file of this executable has expired.
     const QString clockAhead = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
-    if (!QFile::exists(clockAhead)) {
+    if (!QFile::exists(clockAhead))
         GTEST_SKIP() << "libfaketime is not installed; scripts/setup installs it";
-    }
     RunChild(
         {"LOCALAPPDATA=@", "GLOG_PRODUCT_NAME=Acme", "LD_PRELOAD=" + clockAhead, "FAKETIME=+11d",
          "ASAN_OPTIONS=" + qgetenv("ASAN_OPTIONS") + ":verify_asan_link_order=0"},
         {"init"}, root);
     QStringList left;
-    for (const QString& file : QStringList{expired} + kept) {
+    for (const QString& file : QStringList{expired} + kept)
         left << (QFile::exists(file) ? QFileInfo(file).fileName() : QString());
-    }
     EXPECT_EQ(left.join(' ').simplified().toStdString(), "other.tester.INFO.old startupchild");
 }
 

@@ -1,24 +1,19 @@
+// The start-up profile: phases added, timed and described in the order met, its log line, its
+// end, and the time since the process started.
 #include <Tavrin/App/Application/StartupProfile.h>
 
 #include "LogCapture.h"
 
-#include <QElapsedTimer>
-
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <thread>
 
 using Tavrin::App::StartupProfile;
-using std::chrono::microseconds;
+using namespace std::chrono;
+using namespace testing;
 
-namespace {
-
-// Started while the process is loaded, long before any test runs.
-const QElapsedTimer g_sinceLoad = [] {
-    QElapsedTimer timer;
-    timer.start();
-    return timer;
-}();
+// Taken while the process is loaded, long before any test runs.
+const steady_clock::time_point g_loaded = steady_clock::now();
 
 // The profile is one per process and ends for good, so its life is one test.
 TEST(StartupProfileTest, PhasesAddUpInTheOrderMetUntilMeasuringEnds)
@@ -29,43 +24,33 @@ TEST(StartupProfileTest, PhasesAddUpInTheOrderMetUntilMeasuringEnds)
     profile.Add("alpha", microseconds(600));
     profile.End("never begun");
     profile.Begin("gamma");
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    std::this_thread::sleep_for(milliseconds(2));
     profile.End("gamma");
-    profile.End("gamma");  // a second End has nothing to close
-    {
-        const StartupProfile::ScopedPhase scoped("delta");
-    }
+    profile.End("gamma");                  // a second End has nothing to close
+    StartupProfile::ScopedPhase{"delta"};  // begun and ended at once
 
     const std::string line = profile.Describe();
-    EXPECT_NE(line.find("alpha 2.1 ms, beta 0.2 ms, gamma "), std::string::npos) << line;
-    EXPECT_NE(line.find(", delta 0."), std::string::npos) << line;
-    EXPECT_EQ(line.find("never begun"), std::string::npos) << line;
-    const std::size_t gamma = line.find("gamma ") + 6;
-    EXPECT_GE(std::stod(line.substr(gamma)), 2.0) << line;
+    EXPECT_THAT(line, AllOf(HasSubstr("alpha 2.1 ms, beta 0.2 ms, gamma "), HasSubstr(", delta 0."),
+                            Not(HasSubstr("never begun"))));
+    EXPECT_GE(std::stod(line.substr(line.find("gamma ") + 6)), 2.0) << line;
 
     Tavrin::Test::LogCapture log;
     profile.Log();
-    ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(log.lines[0].second.rfind("Start-up phases: alpha 2.1 ms, beta 0.2 ms, gamma", 0),
-              0u)
-        << log.lines[0].second;
+    EXPECT_THAT(log.lines, ElementsAre(Pair(_, StartsWith("Start-up phases: alpha 2.1 ms, beta"))));
 
     profile.Finish();
     profile.Add("late", microseconds(1000));
     profile.Begin("later");
     profile.End("later");
     EXPECT_TRUE(profile.IsFinished());
-    EXPECT_EQ(profile.Describe().find("late"), std::string::npos);
+    EXPECT_THAT(profile.Describe(), Not(HasSubstr("late")));
 }
 
 // The kernel's start time of this process, read from /proc: no earlier than our own clock
 // says the process was loaded (the kernel counts in 10 ms ticks), and not absurdly later.
 TEST(StartupProfileTest, TimeSinceProcessStartMatchesTheProcessAge)
 {
-    const long long sinceLoad = g_sinceLoad.elapsed();
-    const long long sinceStart = StartupProfile::MillisecondsSinceProcessStart();
-    EXPECT_GE(sinceStart + 10, sinceLoad);
-    EXPECT_LT(sinceStart, sinceLoad + 5000);
+    const long long sinceLoad = duration_cast<milliseconds>(steady_clock::now() - g_loaded).count();
+    EXPECT_THAT(StartupProfile::MillisecondsSinceProcessStart(),
+                AllOf(Ge(sinceLoad - 10), Lt(sinceLoad + 5000)));
 }
-
-}  // namespace
