@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTimer>
 #include <QTouchDevice>
 #include <QTouchEvent>
@@ -81,7 +83,10 @@ void TouchCanvas::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(rect(), palette().base());
+    // The theme's sheet gives the canvas its colour: Kestrel--TouchCanvas { background-color }.
+    QStyleOption option;
+    option.initFrom(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
     painter.translate(rect().center());
     painter.rotate(m_angle * 180 / M_PI);
     painter.scale(m_scale, m_scale);
